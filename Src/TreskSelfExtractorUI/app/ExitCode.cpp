@@ -1,0 +1,7 @@
+#include "app/ExitCode.h"
+
+int ComputeExitCode(int packageResultCode, int setupReturnCodeValid, int setupReturnCode) {
+    if (packageResultCode == -5 || packageResultCode == -3 || packageResultCode == -2) return -1;
+    if (setupReturnCodeValid == 1) return setupReturnCode;
+    return 0;
+}

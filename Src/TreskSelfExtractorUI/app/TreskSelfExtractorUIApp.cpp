@@ -1,0 +1,262 @@
+#include "app/TreskSelfExtractorUIApp.h"
+
+#include <ole2.h>
+
+#include <algorithm>
+using std::max;
+using std::min;
+#include <gdiplus.h>
+
+#include "app/AppMessageBox.h"
+#include "app/ExitCode.h"
+#include "app/ExtractorCommandOpt.h"
+#include "app/RunMode.h"
+#include "app/SingleInstance.h"
+#include "log/BuildLogFile.h"
+#include "package/QirvaInitalizer.h"
+#include "package/Settings.h"
+#include "package/UiText.h"
+#include "util/Util.h"
+
+CTreskSelfExtractorUIApp theApp;
+
+namespace {
+const wchar_t* const kInitInstance = L"InitInstance";
+}
+
+int CTreskSelfExtractorUIApp::GetRunMode() const {
+    return RunModeFor(silentFlag, unattendedFlag);
+}
+
+int CTreskSelfExtractorUIApp::InitInstance() {
+    // 1. Imaging library.
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
+
+    // 2. Dialog font choice for Chinese, Korean and Japanese user interfaces.
+    int uiLanguage = CUtil::GetUserUILanguage();
+    if (uiLanguage == 1028 || uiLanguage == 2052 || uiLanguage == 1042 || uiLanguage == 1041) cjkUi = 1;
+
+    // 3. Command line.
+    CExtractorCommandOpt commandLine;
+    commandLine.ParseCommandLine(GetCommandLineW());
+
+    // 4. Master log.
+    theInitializer.OpenMasterLog(0);
+
+    // 5. One instance at a time.
+    silentFlag = commandLine.silent;
+    unattendedFlag = commandLine.unattended;
+    CSingleInstance guard;
+    if (guard.IsAnotherInstanceRunning()) {
+        if (GetRunMode() == MODE_FULL_GUI) AppMessageBox(GetText(105), MB_OK);
+        theLog.Log(LOG_ERROR, kInitInstance, L"Another instance is already running.");
+        anotherInstance = 1;
+        return 0;
+    }
+
+    // 6. Object libraries.
+    if (FAILED(OleInitialize(nullptr))) {
+        if (GetRunMode() == MODE_FULL_GUI) AppMessageBox(GetText(901), MB_OK);
+        theLog.Log(LOG_ERROR, kInitInstance,
+                   L"OLE initialization failed.  Make sure that the OLE libraries are the correct version.");
+        return 0;
+    }
+    oleInitialized = true;
+
+    // 7. Package temporary folder.
+    std::wstring message = CreateQirvaTempDir();
+    if (!message.empty()) {
+        applicationName = GetText(103);
+        if (GetRunMode() == MODE_FULL_GUI) AppMessageBox(message, MB_OK | MB_ICONERROR);
+        Quit(-1, -1, L"");
+    }
+
+    // 8. Attached package files.
+    int extracted = theInitializer.ExtractIntermediateFiles();
+    if (extracted != 0) Quit(-1, extracted, L"");
+
+    // 9. Fonts of the user interface.
+    headingLogFont = {L"Tahoma", 16, 600};
+    statusLogFont = {L"Tahoma", 15, 100};
+
+    // 10. Package initialisation.
+    CInitArguments arguments;
+    arguments.debug = commandLine.debug;
+    arguments.noConditionCheck = commandLine.noConditionCheck;
+    arguments.noOSCheck = commandLine.noOSCheck;
+    arguments.extractPath = commandLine.extractPathValue;
+    arguments.autolaunch = commandLine.autolaunchValue;
+    arguments.setupLanguage = commandLine.setupLanguageValue;
+    arguments.runMode = GetRunMode();
+    int initResult = theInitializer.Init(arguments);
+
+    // 11. Keep the settings file from being changed while the run goes on.
+    LockSettingsFile();
+
+    // 12, 13. Band images.
+    CopyBandImage(L"BOTTOMImage", bottomImagePath);
+    CopyBandImage(L"TopImage", topImagePath);
+    LoadTopImage();
+
+    // 14. Package title.
+    displayName = theInitializer.GetPackageTitle();
+    applicationName = displayName;
+    theLog.Log(LOG_INFO, L"Display Name", L"%s", displayName);
+
+    // 15. Administrator rights.
+    if (GetCheckAdmin() == 1 && !CUtil::IsUserAdmin(0)) {
+        theLog.Log(LOG_ERROR, kInitInstance, L"User is not having admin rights.");
+        std::wstring text = GetText(421);
+        size_t escaped = text.find(L"\\n");
+        if (escaped != std::wstring::npos) text = text.substr(0, escaped) + L"\n" + text.substr(escaped + 2);
+        if (GetRunMode() == MODE_FULL_GUI) AppMessageBox(text, MB_OK);
+        return 0;
+    }
+
+    // 16. Extraction password.
+    if (CheckPassword(commandLine.passwordValue) == 0) return 0;
+
+    // 17. Supported operating systems.
+    ValidateOSBeforeExtraction();
+
+    // 18. Front end.
+    if (initResult == 520) {
+        RunUnattended();
+    } else if (initResult != -1) {
+        theInitializer.SetSetupLanguage(1033);
+        RunWizard(initResult);
+    }
+
+    // 19. The guard and the command line end with this function.
+    guard.Release();
+    return 0;
+}
+
+std::wstring CTreskSelfExtractorUIApp::CreateQirvaTempDir() {
+    return theInitializer.CretaeAndValidateQirvaTempDir();
+}
+
+int CTreskSelfExtractorUIApp::GetCheckAdmin() {
+    if (GetSettingString(theInitializer.GetSettingsPath(), L"Runtime", L"CheckAdmin") != L"1") return 0;
+    theLog.Log(LOG_INFO, L"GetCheckAdmin", L"Admin rights needed for extraction");
+    return 1;
+}
+
+int CTreskSelfExtractorUIApp::CheckPassword(const std::wstring& /*commandLinePassword*/) {
+    // The password protection of packages is not part of this build yet: every package counts
+    // as unprotected.
+    theLog.Log(LOG_INFO, L"CheckPassword", L"Extraction password is not checked by this build");
+    return 1;
+}
+
+void CTreskSelfExtractorUIApp::ValidateOSBeforeExtraction() {
+    const wchar_t* function = L"ValidateOSBeforeExtraction";
+    if (theInitializer.GetNoOSCheck() == 1) {
+        theLog.Log(LOG_INFO, function, L"NoOSCheck is set");
+        return;
+    }
+    // The supported-OS rules are not part of this build yet: every system counts as supported.
+    osVerdict = 300;
+    theLog.Log(LOG_INFO, function, L"Operating system rules are not checked by this build");
+}
+
+void CTreskSelfExtractorUIApp::RunWizard(int defaultPathUsable) {
+    theInitializer.SetPackageResultCode(-1);
+    theLog.Log(LOG_INFO, L"RunWizard", L"The wizard is not part of this build (default path usable : %d)",
+               defaultPathUsable);
+}
+
+void CTreskSelfExtractorUIApp::RunUnattended() {
+    theLog.Log(LOG_INFO, L"RunUnattended", L"The progress window is not part of this build (unattended : %d)",
+               unattendedFlag);
+}
+
+void CTreskSelfExtractorUIApp::CopyBandImage(const wchar_t* key, std::wstring& copyPath) {
+    std::wstring name = GetSettingString(theInitializer.GetSettingsPath(), L"Images", key);
+    copyPath.clear();
+    if (name.empty()) return;
+    std::wstring source = theInitializer.GetTempFolder() + name;
+    size_t slash = source.find_last_of(L'\\');
+    std::wstring fileName = slash == std::wstring::npos ? source : source.substr(slash + 1);
+    wchar_t userTemp[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableW(L"temp", userTemp, MAX_PATH);
+    std::wstring copy = FormatWide(L"%s\\%s", std::wstring(userTemp, length < MAX_PATH ? length : 0), fileName);
+    copyPath = (length > 0 && length < MAX_PATH && CopyFileW(source.c_str(), copy.c_str(), FALSE)) ? copy : source;
+}
+
+void CTreskSelfExtractorUIApp::LoadTopImage() {
+    if (topImagePath.empty() || !gdiplusToken) return;
+    Gdiplus::GpImage* image = nullptr;
+    if (Gdiplus::DllExports::GdipLoadImageFromFile(topImagePath.c_str(), &image) == Gdiplus::Ok) topImage = image;
+}
+
+void CTreskSelfExtractorUIApp::LockSettingsFile() {
+    if (settingsLock != INVALID_HANDLE_VALUE) return;
+    const std::wstring& path = theInitializer.GetSettingsPath();
+    if (path.empty()) return;
+    settingsLock = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void CTreskSelfExtractorUIApp::UnlockSettingsFile() {
+    if (settingsLock == INVALID_HANDLE_VALUE) return;
+    CloseHandle(settingsLock);
+    settingsLock = INVALID_HANDLE_VALUE;
+}
+
+void CTreskSelfExtractorUIApp::DeletePackageTempFolder() {
+    const wchar_t* function = L"DeletePackageTempFolder";
+    UnlockSettingsFile();
+    if (tempFolderDeleted) return;
+    tempFolderDeleted = 1;
+    std::wstring folder = theInitializer.GetTempFolder();
+    CUtil::AddTrailingBackslash(folder);
+    if (folder.size() <= 3) return;
+    DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    theLog.Log(LOG_INFO, function, L"Temp directory : %s", folder);
+    theLog.Log(LOG_INFO, L"Deleting folder : ", L"%s", folder);
+    TextList remaining;
+    CUtil::RemoveFolderTreeCollect(folder, remaining);
+    for (const auto& entry : remaining) theLog.Log(LOG_WARNING, function, L"File could not be deleted : %s", entry);
+}
+
+void CTreskSelfExtractorUIApp::ReleaseAppResources() {
+    UnlockSettingsFile();
+    mainWindow = nullptr;
+    if (topImage) {
+        Gdiplus::DllExports::GdipDisposeImage(static_cast<Gdiplus::GpImage*>(topImage));
+        topImage = nullptr;
+    }
+    for (const std::wstring* path : {&topImagePath, &bottomImagePath})
+        if (!path->empty() && CUtil::FileExists(*path)) DeleteFileW(path->c_str());
+    applicationName.clear();
+    LanguageTextTable().clear();
+    theLog.Finish();
+    theLog.WriteRaw(L"%s\n", LOG_END_BANNER);
+}
+
+void CTreskSelfExtractorUIApp::EndSession() {
+    if (!anotherInstance) workerThread.WaitAndRelease(100);
+    if (oleInitialized) OleUninitialize();
+    oleInitialized = false;
+    if (gdiplusToken) Gdiplus::GdiplusShutdown(gdiplusToken);
+    gdiplusToken = 0;
+}
+
+void CTreskSelfExtractorUIApp::Quit(int levelFlag, int exitCode, const std::wstring& message) {
+    if (!message.empty()) theLog.Log(levelFlag == -1 ? LOG_ERROR : LOG_INFO, L"Quit", L"%s", message);
+    DeletePackageTempFolder();
+    ReleaseAppResources();
+    EndSession();
+    ExitProcess(static_cast<UINT>(exitCode));
+}
+
+int CTreskSelfExtractorUIApp::ExitInstance() {
+    DeletePackageTempFolder();
+    ReleaseAppResources();
+    EndSession();
+    return ComputeExitCode(theInitializer.GetPackageResultCode(), theInitializer.GetSetupReturnCodeValid(),
+                           setupReturnCode);
+}

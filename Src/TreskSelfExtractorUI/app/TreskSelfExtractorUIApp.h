@@ -1,0 +1,82 @@
+#pragma once
+// The program's entry and exit: start-up checks in a fixed order, the front end of the run mode,
+// and the clean-up that ends in the process exit code.
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/WorkerThread.h"
+
+class CExtractorCommandOpt;
+
+struct CLogFontSpec {
+    std::wstring face;
+    int height = 0;
+    int weight = 0;
+};
+
+class CTreskSelfExtractorUIApp {
+public:
+    int InitInstance();
+    int ExitInstance();
+    [[noreturn]] void Quit(int levelFlag, int exitCode, const std::wstring& message);
+
+    int GetRunMode() const;
+    int IsSilentOrUnattended() const { return silentFlag == 1 || unattendedFlag == 1; }
+
+    std::wstring CreateQirvaTempDir();
+    int GetCheckAdmin();
+    int CheckPassword(const std::wstring& commandLinePassword);
+    void ValidateOSBeforeExtraction();
+    void RunWizard(int defaultPathUsable);
+    void RunUnattended();
+
+    void LockSettingsFile();
+    void UnlockSettingsFile();
+    void DeletePackageTempFolder();
+    void ReleaseAppResources();
+    void EndSession();
+
+    HWND GetMainWindow() const { return mainWindow; }
+    const std::wstring& GetApplicationName() const { return applicationName; }
+    WorkerThread& GetWorkerThread() { return workerThread; }
+    int IsCjkUi() const { return cjkUi; }
+    int GetOsVerdict() const { return osVerdict; }
+    int GetDeleteOnExit() const { return deleteOnExit; }
+    void SetDeleteOnExit(int value) { deleteOnExit = value; }
+    int GetSetupReturnCode() const { return setupReturnCode; }
+    void SetSetupReturnCode(int code) { setupReturnCode = code; }
+
+private:
+    void CopyBandImage(const wchar_t* key, std::wstring& copyPath);
+    void LoadTopImage();
+
+    int silentFlag = 0;
+    int unattendedFlag = 0;
+    int cjkUi = 0;
+    int anotherInstance = 0;
+    ULONG_PTR gdiplusToken = 0;
+    bool oleInitialized = false;
+    std::wstring displayName;
+    std::wstring applicationName;
+    CLogFontSpec headingLogFont;
+    CLogFontSpec statusLogFont;
+    std::wstring topImagePath;
+    std::wstring bottomImagePath;
+    void* topImage = nullptr;
+    HWND mainWindow = nullptr;
+    HANDLE settingsLock = INVALID_HANDLE_VALUE;
+    std::wstring extractionPassword;
+    std::wstring passwordRequired;
+    std::wstring settingsHash;
+    int osVerdict = 300;
+    int osCheckedBeforeExtraction = 0;
+    int requirementsPassed = 0;
+    int deleteOnExit = 0;
+    int setupReturnCode = -2;
+    int tempFolderDeleted = 0;
+    WorkerThread workerThread;
+};
+
+extern CTreskSelfExtractorUIApp theApp;

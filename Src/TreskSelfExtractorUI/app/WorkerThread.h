@@ -1,0 +1,46 @@
+#pragma once
+// The application's one worker-thread holder, shared by the extraction and the launch worker,
+// and the two flags by which the user-interface thread stops the workers.
+
+#include <windows.h>
+
+#include <atomic>
+
+// Set by a confirmed Cancel in the wizard; polled by the cabinet engine and the launcher.
+extern std::atomic<int> workerStopFlag;
+// Set by a confirmed cancel of a running extraction; polled by the attached-file reader and read
+// at exit to remove what was extracted.
+extern std::atomic<int> extractionCancelledFlag;
+
+class WorkerThread {
+public:
+    using ThreadProcedure = DWORD(WINAPI*)(LPVOID holder);
+
+    WorkerThread();
+    ~WorkerThread();
+    WorkerThread(const WorkerThread&) = delete;
+    WorkerThread& operator=(const WorkerThread&) = delete;
+
+    // Stops a running worker first, then starts procedure with this holder as its argument.
+    // Returns 0, or the platform error as a negative value when no thread could be created.
+    int Start(HWND targetWindow, ThreadProcedure procedure);
+    // Signals the stop event, resumes the thread and waits up to 1000 ms for it. Returns 1 when
+    // the wait timed out (the handle is closed all the same), else 0.
+    int Stop();
+    void Suspend();
+    void Resume();
+
+    HWND GetWindow() const { return window; }
+    void SetWindow(HWND targetWindow) { window = targetWindow; }
+    HANDLE GetThread() const { return thread; }
+    HANDLE GetStopEvent() const { return stopEvent; }
+    bool HasThread() const { return thread != nullptr && thread != INVALID_HANDLE_VALUE; }
+    // Waits up to timeout ms for the thread, then closes its handle and forgets it.
+    void WaitAndRelease(DWORD timeout);
+
+private:
+    HWND window = nullptr;
+    HANDLE thread = nullptr;
+    DWORD threadId = 0;
+    HANDLE stopEvent = nullptr;
+};

@@ -1,0 +1,9 @@
+#pragma once
+// Numbered UI texts: the loaded language file's text, else the program's built-in English text.
+
+#include <map>
+#include <string>
+
+std::wstring GetText(int number);
+// The language text table (filled by the language files, emptied for English and at exit).
+std::map<int, std::wstring>& LanguageTextTable();
