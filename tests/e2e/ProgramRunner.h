@@ -1,0 +1,31 @@
+#pragma once
+// Starts the real program the way a user or an administrator would and reports what it did.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct ProgramRun {
+    bool finished = false;   // ended by itself within the time limit
+    DWORD exitCode = 0;      // all 32 bits, as the platform reports it
+};
+
+// Runs the program with the given arguments. While it runs, onWindow is called for every
+// top-level window of the program's process that appears (it may close it).
+ProgramRun RunProgram(const std::wstring& arguments, DWORD timeoutMs = 60000,
+                      const std::function<void(HWND)>& onWindow = nullptr);
+
+std::wstring ProgramPath();
+std::wstring LogFolder();
+std::wstring MasterLogPath();
+
+// The log file split into lines (CR LF removed); empty when the file is missing.
+std::vector<std::string> ReadLogLines(const std::wstring& path);
+
+// Package temporary folders (C:\{GUID}) that exist right now.
+std::vector<std::wstring> PackageTempFolders();
+
+// Text of a window and of its static controls, one after the other.
+std::wstring WindowTexts(HWND window);
