@@ -16,16 +16,28 @@ struct ProgramRun {
 // top-level window of the program's process that appears (it may close it).
 ProgramRun RunProgram(const std::wstring& arguments, DWORD timeoutMs = 60000,
                       const std::function<void(HWND)>& onWindow = nullptr);
+// The same for a package built from the program.
+ProgramRun RunExe(const std::wstring& exePath, const std::wstring& arguments, DWORD timeoutMs = 60000,
+                  const std::function<void(HWND)>& onWindow = nullptr);
 
 std::wstring ProgramPath();
 std::wstring LogFolder();
 std::wstring MasterLogPath();
+std::wstring ExtractionLogPath(const std::wstring& name = L"Extraction.log");
+
+// Checks the frame of the log that is current at exit (start banner, summary, end banner) and
+// returns its run stamp; checks the master log after the switch to the extraction log.
+std::string ExpectFinalFrame(const std::wstring& path, const std::string& status, int errors, int warnings);
+void ExpectMasterLogHandedOver(const std::wstring& extractionLog, const std::wstring& masterLog = MasterLogPath());
 
 // The log file split into lines (CR LF removed); empty when the file is missing.
 std::vector<std::string> ReadLogLines(const std::wstring& path);
 
 // Package temporary folders (C:\{GUID}) that exist right now.
 std::vector<std::wstring> PackageTempFolders();
+
+// ASCII text as the log stores it.
+std::string ToNarrow(const std::wstring& text);
 
 // Text of a window and of its static controls, one after the other.
 std::wstring WindowTexts(HWND window);

@@ -1,12 +1,19 @@
 #pragma once
-// Every message box of the program goes through here: the caption is the application name and
-// icon and default button follow the requested type.
+// Every message box of the program goes through here: the caption is the application name, icon
+// and default button follow the requested type, and the buttons carry the current language's
+// captions.
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 // The type actually shown for a requested message-box type.
 UINT MessageBoxShownType(UINT requestedType);
+// The UI text numbers that caption the buttons of a requested type (button id to text number).
+std::map<int, int> MessageBoxCaptionTexts(UINT requestedType);
 
 int AppMessageBox(const std::wstring& text, UINT requestedType);
+
+// A window that owns the message boxes while it is shown (the autolaunch page registers itself).
+void SetMessageBoxOwner(HWND owner);

@@ -12,7 +12,10 @@ using std::min;
 #include "app/ExtractorCommandOpt.h"
 #include "app/RunMode.h"
 #include "app/SingleInstance.h"
+#include "checks/OSValidator.h"
+#include "extract/FileHash.h"
 #include "log/BuildLogFile.h"
+#include "package/Languages.h"
 #include "package/QirvaInitalizer.h"
 #include "package/Settings.h"
 #include "package/UiText.h"
@@ -124,7 +127,12 @@ int CTreskSelfExtractorUIApp::InitInstance() {
     if (initResult == 520) {
         RunUnattended();
     } else if (initResult != -1) {
-        theInitializer.SetSetupLanguage(1033);
+        theInitializer.SetSetupLanguage(GetDefaultSetupLanguage());
+        LoadLanguageFile(theInitializer.GetSetupLanguage(), theInitializer.GetTempFolder());
+        std::wstring errorText;
+        unsigned long code = ComputeFileHash(theInitializer.GetSettingsPath(), settingsHash, errorText);
+        if (code != 0)
+            theLog.Log(LOG_WARNING, kInitInstance, L"%s : Return Code : %d", errorText, static_cast<int>(code));
         RunWizard(initResult);
     }
 
@@ -143,11 +151,58 @@ int CTreskSelfExtractorUIApp::GetCheckAdmin() {
     return 1;
 }
 
-int CTreskSelfExtractorUIApp::CheckPassword(const std::wstring& /*commandLinePassword*/) {
-    // The password protection of packages is not part of this build yet: every package counts
-    // as unprotected.
-    theLog.Log(LOG_INFO, L"CheckPassword", L"Extraction password is not checked by this build");
+int CTreskSelfExtractorUIApp::CheckPassword(const std::wstring& commandLinePassword) {
+    const wchar_t* function = L"CheckPassword";
+    SectionMap runtime;
+    CUtil::ReadSection(theInitializer.GetSettingsPath(), L"runtime", runtime);
+    std::wstring stored;
+    auto found = runtime.find(L"extractionpassword");
+    if (found != runtime.end()) {
+        stored = found->second;
+        size_t begin = stored.find_first_not_of(L' ');
+        size_t end = stored.find_last_not_of(L' ');
+        stored = begin == std::wstring::npos ? std::wstring() : stored.substr(begin, end - begin + 1);
+    }
+    PrepareExtractionPassword(stored);
+
+    if (GetRunMode() != MODE_FULL_GUI && passwordRequired == L"1") {
+        if (commandLinePassword.empty()) {
+            theLog.Log(LOG_ERROR, function,
+                       L"Please provide the Password from the command line parameter : -ExtractionPassword");
+            return 0;
+        }
+        if (commandLinePassword != extractionPassword) {
+            theLog.Log(LOG_ERROR, function, L"Password provided by user is invalid");
+            return 0;
+        }
+        theLog.Log(LOG_INFO, function, L"Password provided by user is correct");
+    }
     return 1;
+}
+
+std::wstring UnscramblePassword(const std::wstring& stored, int number) {
+    std::wstring plain;
+    for (wchar_t c : stored) {
+        int code = static_cast<int>(c) - number;
+        if (static_cast<int>(c) - 32 < number) code += 95;
+        plain += static_cast<wchar_t>(code);
+    }
+    return plain;
+}
+
+void CTreskSelfExtractorUIApp::PrepareExtractionPassword(const std::wstring& stored) {
+    const std::wstring& settings = theInitializer.GetSettingsPath();
+    int number = GetSettingInt(settings, L"Temporary", L"Number", 0);
+    std::wstring required = GetSettingString(settings, L"Runtime", L"ExtractPasswordRequired");
+    // The settings file is locked against writers; the rewrite happens between unlock and lock.
+    UnlockSettingsFile();
+    WritePrivateProfileStringW(L"Runtime", L"ExtractPasswordRequired", nullptr, settings.c_str());
+    WritePrivateProfileStringW(L"Qirva", L"Required", required.c_str(), settings.c_str());
+    WritePrivateProfileStringW(L"Runtime", L"ExtractionPassword", nullptr, settings.c_str());
+    WritePrivateProfileStringW(L"Temporary", L"Number", nullptr, settings.c_str());
+    LockSettingsFile();
+    passwordRequired = GetSettingString(settings, L"Qirva", L"Required");
+    extractionPassword = UnscramblePassword(stored, number);
 }
 
 void CTreskSelfExtractorUIApp::ValidateOSBeforeExtraction() {
@@ -156,9 +211,29 @@ void CTreskSelfExtractorUIApp::ValidateOSBeforeExtraction() {
         theLog.Log(LOG_INFO, function, L"NoOSCheck is set");
         return;
     }
-    // The supported-OS rules are not part of this build yet: every system counts as supported.
-    osVerdict = 300;
-    theLog.Log(LOG_INFO, function, L"Operating system rules are not checked by this build");
+    osVerdict = theOSValidator.OSVersion(0);
+    if (theInitializer.IsAutolaunchEnabled() != 1) return;
+    theOSValidator.CheckOS(osVerdict, theInitializer.GetSetupLanguage(), 0);
+    theInitializer.SetOSMessage(theOSValidator.GetOSMessage());
+    if (osVerdict == OS_NOT_SUPPORTED) theLog.Log(LOG_ERROR, function, L"Current operating system not supported");
+
+    if (GetSettingString(theInitializer.GetSettingsPath(), L"Package", L"CheckOs") != L"1") return;
+    osCheckedBeforeExtraction = 1;
+    if (osVerdict != OS_NOT_SUPPORTED || GetRunMode() != MODE_FULL_GUI) return;
+
+    std::wstring servicePack = FormatServicePackText(theOSValidator.GetServicePackNumber(), GetText(422));
+    std::wstring osName = FormatOSNameText(theOSValidator.GetOSName());
+    theInitializer.SetSetupLanguage(GetDefaultSetupLanguage());
+    LoadLanguageFile(theInitializer.GetSetupLanguage(), theInitializer.GetTempFolder());
+    theLog.Log(LOG_INFO, function, L"Operating System will be validated before extraction");
+    theLog.Log(LOG_INFO, function, L"Confirming from user : ");
+    std::wstring text = ReplaceAll(GetText(418), L"[OSNAME]",
+                                   FormatWide(L"%s %s %s", osName, theOSValidator.GetEditionCode(), servicePack));
+    if (AppMessageBox(text, MB_YESNO) == IDNO) {
+        theLog.Log(LOG_INFO, function, L"User confirmed to cancel the extraction");
+        Quit(-1, -1, L"");
+    }
+    theLog.Log(LOG_INFO, function, L"User confirmed to continue the extraction");
 }
 
 void CTreskSelfExtractorUIApp::RunWizard(int defaultPathUsable) {

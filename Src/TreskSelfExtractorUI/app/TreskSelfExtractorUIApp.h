@@ -28,6 +28,7 @@ public:
     std::wstring CreateQirvaTempDir();
     int GetCheckAdmin();
     int CheckPassword(const std::wstring& commandLinePassword);
+    void PrepareExtractionPassword(const std::wstring& stored);
     void ValidateOSBeforeExtraction();
     void RunWizard(int defaultPathUsable);
     void RunUnattended();
@@ -78,5 +79,8 @@ private:
     int tempFolderDeleted = 0;
     WorkerThread workerThread;
 };
+
+// What the program makes of a password stored rotated by number within the printable codes.
+std::wstring UnscramblePassword(const std::wstring& stored, int number);
 
 extern CTreskSelfExtractorUIApp theApp;

@@ -4,6 +4,18 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "util/Util.h"
+
+// What the start-up knows of a drive when it looks for room for its temporary folder.
+struct DriveFacts {
+    std::wstring root;  // "C:\\"
+    bool fixed = false;
+    uint64_t freeBytes = 0;
+};
+// The drives that can take the package temporary folder, nearest to Z: first.
+TextList TempFolderDrives(const std::vector<DriveFacts>& drives, int64_t requiredBytes);
 
 struct CInitArguments {
     int debug = 0;
@@ -12,7 +24,7 @@ struct CInitArguments {
     std::wstring extractPath;
     std::wstring autolaunch;
     std::wstring setupLanguage;
-    int runMode = 0;
+    int runMode = 510;
 };
 
 class CQirvaInitalizer {
@@ -25,9 +37,18 @@ public:
     int ExtractIntermediateFiles();
     int Init(const CInitArguments& arguments);
     int InitDisplay(const CInitArguments& arguments);
+    void CreateExtractionLogFile(const std::wstring& name, int debug);
+    void InitAutolaunch();
+    void SetWaitForAutoLaunchParam();
+    void SetBufferSize();
+    void InitCommandLineForNoOSCheck(int commandLineNoOSCheck);
+    void SetMultiPart();
+    int ValidateAndCheckExtractPath();
 
     // The folder that holds the log files, below the machine-wide application data folder.
     static std::wstring GetLogFolder();
+    // The extraction log's path for a [LogFiles] ExtractLogFileName value.
+    std::wstring ExtractionLogPath(const std::wstring& name) const;
     const std::wstring& GetMasterLogPath() const { return masterLogPath; }
 
     int GetRunMode() const { return runMode; }
@@ -36,31 +57,68 @@ public:
     const std::wstring& GetSettingsPath() const { return settingsPath; }
     const std::wstring& GetPackageName() const { return packageName; }
     const std::wstring& GetPackageTitle() const { return packageTitle; }
+    const std::wstring& GetExtractPath() const { return extractPath; }
+    void SetExtractPath(const std::wstring& path) { extractPath = path; }
+    const std::wstring& GetOSMessage() const { return osMessage; }
+    void SetOSMessage(const std::wstring& message) { osMessage = message; }
     int GetSetupLanguage() const { return setupLanguage; }
     void SetSetupLanguage(int language) { setupLanguage = language; }
+    int GetCommandLineLanguage() const { return commandLineLanguage; }
+    void SetCommandLineLanguage(int language) { commandLineLanguage = language; }
     int GetNoOSCheck() const { return noOSCheck; }
     int IsAutolaunchEnabled() const { return autolaunchEnabled; }
+    void SetAutolaunchEnabled(int enabled) { autolaunchEnabled = enabled; }
     int GetWaitForAutolaunchFinish() const { return waitForAutolaunchFinish; }
+    int GetExitOnAutolaunchFailure() const { return exitOnAutolaunchFailure; }
+    int GetAllowChangeTarget() const { return allowChangeTarget; }
     int GetFrameDeletesOnExit() const { return frameDeletesOnExit; }
+    void SetFrameDeletesOnExit(int value) { frameDeletesOnExit = value; }
+    int GetConditionCheckSuppressed() const { return conditionCheckSuppressed; }
+    int GetFileCount() const { return fileCount; }
+    int IsMultiPart() const { return multiPart; }
+    uint16_t GetCabinetSetId() const { return cabinetSetId; }
+    uint32_t GetBufferSize() const { return bufferSize; }
     int GetPackageResultCode() const { return packageResultCode; }
     void SetPackageResultCode(int code) { packageResultCode = code; }
     int GetSetupReturnCodeValid() const { return setupReturnCodeValid; }
     void SetSetupReturnCodeValid(int valid) { setupReturnCodeValid = valid; }
+    int GetOverwriteWithoutPrompt() const { return overwriteWithoutPrompt; }
+    void SetOverwriteWithoutPrompt(int value) { overwriteWithoutPrompt = value; }
+
+    // Files and folders that extraction wrote, newest first; the clean-up works from them.
+    TextList writtenFiles;
+    TextList packageFiles;
+    TextList createdFolders;
+    TextList packageFolders;
 
 private:
+    // The package's [Conditions] for Silent and Unattended runs: 1 when fulfilled.
+    int EvaluateStartupConditions();
+
     std::wstring masterLogPath;
+    std::wstring extractPath;
     int runMode = 510;
     std::wstring tempFolder;
     std::wstring settingsPath;
     std::wstring packageName;
     std::wstring packageTitle;
-    int setupLanguage = 1033;
-    int noOSCheck = 0;
+    std::wstring osMessage;
+    int fileCount = 0;
+    int allowChangeTarget = 0;
     int autolaunchEnabled = 0;
-    int waitForAutolaunchFinish = 1;
-    int frameDeletesOnExit = 0;
     int packageResultCode = 0;
+    uint16_t cabinetSetId = 0;
+    uint32_t bufferSize = 5242880;
+    int commandLineLanguage = 1033;
+    int setupLanguage = 1033;
+    int overwriteWithoutPrompt = 0;
+    int multiPart = 0;
+    int conditionCheckSuppressed = 0;
+    int noOSCheck = 0;
+    int waitForAutolaunchFinish = 1;
+    int exitOnAutolaunchFailure = 0;
     int setupReturnCodeValid = 0;
+    int frameDeletesOnExit = 0;
 };
 
 // The one package initialiser of the process.

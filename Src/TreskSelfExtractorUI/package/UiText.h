@@ -5,5 +5,7 @@
 #include <string>
 
 std::wstring GetText(int number);
+// The program's own English text, whatever language is loaded.
+std::wstring GetBuiltInText(int number);
 // The language text table (filled by the language files, emptied for English and at exit).
 std::map<int, std::wstring>& LanguageTextTable();

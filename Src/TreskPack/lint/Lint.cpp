@@ -1,0 +1,210 @@
+#include "lint/Lint.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool IsDecimal(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::vector<std::string> SplitList(const std::string& text, char delimiter) {
+    std::vector<std::string> pieces;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(delimiter, start);
+        if (end == std::string::npos) end = text.size();
+        std::string piece = TrimText(text.substr(start, end - start));
+        if (!piece.empty()) pieces.push_back(piece);
+        start = end + 1;
+    }
+    return pieces;
+}
+
+class Linter {
+public:
+    explicit Linter(const LintInput& input) : input(input), settings(*input.settings) {
+        for (const auto& file : input.supportFiles) supportNames.insert(Lower(file.name));
+        for (const auto& name : input.payloadNames) payloadNames.insert(Lower(name));
+    }
+
+    std::vector<LintFinding> Run() {
+        CheckSupportFile("Images", "TopImage");
+        CheckSupportFile("Images", "BottomImage");
+        CheckLicenceFiles("LicenseFiles");
+        CheckLicenceFiles("SecurityLicenseFiles");
+        CheckLanguages();
+        CheckLanguageFiles();
+        CheckLaunchEntries();
+        CheckReturnCodes();
+        CheckNumbers();
+        return findings;
+    }
+
+private:
+    void Add(bool error, const std::string& where, const std::string& message) {
+        findings.push_back({error, where, message});
+    }
+
+    bool HasSupportFile(const std::string& name) const { return supportNames.count(Lower(name)) != 0; }
+
+    void CheckSupportFile(const char* section, const char* key) {
+        std::string name = settings.GetOr(section, key);
+        if (!name.empty() && !HasSupportFile(name))
+            Add(true, std::string("[") + section + "] " + key, "names '" + name + "', which the package does not contain");
+    }
+
+    void CheckLicenceFiles(const char* section) {
+        for (const auto& entry : settings.Entries(section)) {
+            if (!IsDecimal(entry.first))
+                Add(true, std::string("[") + section + "] " + entry.first, "the key must be a language number such as 1033");
+            if (!entry.second.empty() && !HasSupportFile(entry.second))
+                Add(true, std::string("[") + section + "] " + entry.first,
+                    "names '" + entry.second + "', which the package does not contain");
+        }
+        if (settings.HasSection(section) && !settings.Get(section, "1033"))
+            Add(false, std::string("[") + section + "]", "has no entry for 1033, the fallback language");
+    }
+
+    std::vector<std::string> SetupLanguages() const {
+        return SplitList(settings.GetOr("Languages", "SetupLanguages"), ';');
+    }
+
+    void CheckLanguages() {
+        for (const auto& language : SetupLanguages()) {
+            if (!IsDecimal(language)) {
+                Add(true, "[Languages] SetupLanguages", "'" + language + "' is not a language number");
+                continue;
+            }
+            if (language != "1033" && !HasSupportFile("Default" + language + ".ulf"))
+                Add(true, "[Languages] SetupLanguages",
+                    "lists " + language + " but the package has no language file Default" + language + ".ulf");
+        }
+    }
+
+    void CheckLanguageFiles() {
+        for (const auto& file : input.supportFiles) {
+            std::string lower = Lower(file.name);
+            if (lower.size() < 12 || lower.compare(0, 7, "default") != 0 || lower.compare(lower.size() - 4, 4, ".ulf") != 0)
+                continue;
+            std::string number = file.name.substr(7, file.name.size() - 11);
+            if (Lower(number) == "x") continue;
+            if (!IsDecimal(number)) {
+                Add(true, file.name, "a language file is named Default<language number>.ulf");
+                continue;
+            }
+            IniDocument document = IniDocument::Parse(file.text);
+            auto id = document.Get("FileInfo", "ID");
+            if (!id)
+                Add(false, file.name, "has no [FileInfo] ID");
+            else if (*id != number)
+                Add(true, file.name, "[FileInfo] ID is " + *id + ", so the program refuses to load it as " + number);
+        }
+    }
+
+    // The launch entries in the order the program reads them.
+    std::vector<std::pair<std::string, std::string>> LaunchEntries() const {
+        std::vector<std::pair<std::string, std::string>> entries;
+        if (settings.GetOr("Runtime", "Multilaunch") == "1") {
+            for (int n = 1;; ++n) {
+                std::string key = "AutoLaunch" + std::to_string(n);
+                std::string value = settings.GetOr("Runtime", key);
+                if (value.empty()) break;
+                entries.emplace_back(key, value);
+            }
+        } else {
+            std::string value = settings.GetOr("Runtime", "AutoLaunch");
+            if (!value.empty()) entries.emplace_back("AutoLaunch", value);
+        }
+        return entries;
+    }
+
+    void CheckLaunchEntries() {
+        for (const auto& entry : LaunchEntries()) {
+            std::string stored = "\\" + entry.second;
+            while (stored.size() > 1 && stored[1] == '\\') stored.erase(1, 1);
+            if (input.payloadKnown && payloadNames.count(Lower(stored)) == 0)
+                Add(true, "[Runtime] " + entry.first,
+                    "launches '" + entry.second + "', which the payload does not contain");
+        }
+    }
+
+    void CheckReturnCodes() {
+        std::vector<std::string> languages = SetupLanguages();
+        if (languages.empty()) languages.push_back("1033");
+        for (const auto& entry : LaunchEntries()) {
+            for (const auto& code : settings.Entries(entry.first)) {
+                if (Lower(code.first).compare(0, 11, "returncode_") != 0) continue;
+                std::string where = "[" + entry.first + "] " + code.first;
+                std::string number = code.first.substr(11);
+                if (!(IsDecimal(number) || (number.size() > 1 && number[0] == '-' && IsDecimal(number.substr(1)))))
+                    Add(true, where, "the key must be ReturnCode_ followed by a decimal return code");
+                std::string value = code.second;
+                std::string lower = Lower(value);
+                if (lower.compare(0, 6, "error:") == 0)
+                    value = value.substr(6);
+                else if (lower.compare(0, 8, "success:") == 0)
+                    value = value.substr(8);
+                else
+                    Add(false, where, "has neither 'error:' nor 'success:', so the program ignores it");
+                value = TrimText(value);
+                if (value.empty()) continue;
+                if (value.front() != '{' || value.back() != '}') {
+                    Add(true, where, "the message must be a language key in braces, such as {InstallFailed}");
+                    continue;
+                }
+                std::string key = value;
+                while (!key.empty() && key.front() == '{') key.erase(0, 1);
+                while (!key.empty() && key.back() == '}') key.pop_back();
+                for (const auto& language : languages)
+                    if (!settings.Get(language, key))
+                        Add(true, where, "refers to {" + key + "}, which section [" + language + "] lacks");
+            }
+        }
+    }
+
+    void CheckNumbers() {
+        std::string setId = settings.GetOr("Qirva", "GUID2");
+        if (!setId.empty() && (!IsDecimal(setId) || std::stoul(setId.substr(0, 6)) > 65535))
+            Add(true, "[Qirva] GUID2", "must be a number from 0 to 65535");
+        std::string maxLength = settings.GetOr("Runtime", "ExtractPathMaxLength");
+        if (!maxLength.empty() && !IsDecimal(maxLength))
+            Add(true, "[Runtime] ExtractPathMaxLength", "must be a number");
+        std::string wait = settings.GetOr("Runtime", "WaitForAutolaunchFinish");
+        if (!wait.empty() && wait != "0" && wait != "1")
+            Add(false, "[Runtime] WaitForAutolaunchFinish", "'" + wait + "' is read as 1");
+    }
+
+    const LintInput& input;
+    const IniDocument& settings;
+    std::set<std::string> supportNames;
+    std::set<std::string> payloadNames;
+    std::vector<LintFinding> findings;
+};
+
+}  // namespace
+
+std::vector<LintFinding> LintPackage(const LintInput& input) {
+    if (!input.settings) return {};
+    return Linter(input).Run();
+}
+
+bool HasErrors(const std::vector<LintFinding>& findings) {
+    return std::any_of(findings.begin(), findings.end(), [](const LintFinding& f) { return f.error; });
+}
+
+std::string FormatFindings(const std::vector<LintFinding>& findings) {
+    std::string text;
+    for (bool errors : {true, false})
+        for (const auto& finding : findings)
+            if (finding.error == errors)
+                text += std::string(errors ? "error: " : "warning: ") + finding.where + ": " + finding.message + "\n";
+    return text;
+}

@@ -1,0 +1,9 @@
+#pragma once
+// The content hash of part files and of the settings file: the first 16 of the 20 SHA-1 bytes
+// as 32 lower-case hexadecimal digits.
+
+#include <string>
+
+// Appends the hash of the file to hash. 0, or the platform error with a text naming the step
+// that failed.
+unsigned long ComputeFileHash(const std::wstring& path, std::wstring& hash, std::wstring& errorText);

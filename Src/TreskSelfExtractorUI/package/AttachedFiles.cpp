@@ -1,0 +1,186 @@
+#include "package/AttachedFiles.h"
+
+#include <memory>
+#include <vector>
+
+#include "app/WorkerThread.h"
+#include "log/BuildLogFile.h"
+#include "util/Util.h"
+
+namespace {
+
+const wchar_t kMarker[] = L"{20726377-9F91-41b8-B514-20AE00AA235D}";
+constexpr DWORD kMarkerBytes = 76;
+constexpr DWORD kNameBufferBytes = 1024;
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const {
+        if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+using FileHandle = std::unique_ptr<void, HandleCloser>;
+
+bool ReadExact(HANDLE file, void* data, DWORD count, DWORD& read) {
+    read = 0;
+    BYTE* bytes = static_cast<BYTE*>(data);
+    while (read < count) {
+        DWORD got = 0;
+        if (!ReadFile(file, bytes + read, count - read, &got, nullptr)) return false;
+        if (got == 0) break;
+        read += got;
+    }
+    return true;
+}
+
+}  // namespace
+
+uint32_t GetPayloadOffsetOf(const std::wstring& programPath) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(programPath.c_str(), &ignored);
+    if (size == 0) return 0;
+    std::vector<BYTE> data(size);
+    if (!GetFileVersionInfoW(programPath.c_str(), 0, size, data.data())) return 0;
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
+        length < sizeof(VS_FIXEDFILEINFO))
+        return 0;
+    return info->dwFileSubtype;
+}
+
+uint32_t GetPayloadOffset() {
+    return GetPayloadOffsetOf(CUtil::GetProgramPath());
+}
+
+template <typename... Args>
+void CExtractor::Log(int level, const wchar_t* format, const Args&... args) {
+    if (direct) {
+        theLog.Log(level, L"ExtractFile", format, args...);
+        return;
+    }
+    // Worker side: the line is written on the window's thread.
+    logRecord.level = level;
+    logRecord.function = L"ExtractFile";
+    logRecord.format = L"%s";
+    logRecord.argument = FormatWide(format, args...);
+    CWorkerNotifier(window).SendLog(logRecord);
+}
+
+int CExtractor::ExtractFile(const std::wstring& programPath, const std::wstring& targetFolder, uint16_t wantedKind,
+                            uint32_t startOffset, uint32_t bufferSize) {
+    direct = wantedKind == ATTACHED_SUPPORT_FILE;
+    FileHandle program(CreateFileW(programPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (program.get() == INVALID_HANDLE_VALUE) {
+        Log(LOG_ERROR, L"Error opening file : %s Error code : %d ", programPath, static_cast<int>(GetLastError()));
+        return -1;
+    }
+    LARGE_INTEGER target, position;
+    target.QuadPart = startOffset;
+    if (!SetFilePointerEx(program.get(), target, &position, FILE_BEGIN) || position.QuadPart != target.QuadPart) {
+        Log(LOG_ERROR, L"Error seeking file : %s  to : %d Error code : %d", programPath, static_cast<int>(startOffset),
+            static_cast<int>(GetLastError()));
+        return -1;
+    }
+    uint64_t total = totalSize > startOffset ? totalSize - startOffset : 0;
+    if (bufferSize == 0) bufferSize = 5242880;
+    std::vector<BYTE> buffer(bufferSize);
+    const uint64_t step = total / 100;
+    uint64_t sinceProgress = 0;
+
+    while (true) {
+        Log(LOG_DETAIL, L"Reading footer information");
+        BYTE marker[kMarkerBytes] = {};
+        DWORD read = 0;
+        if (!ReadExact(program.get(), marker, kMarkerBytes, read) || read < kMarkerBytes) {
+            Log(LOG_DETAIL, L"Reached EOF : %s \n FileSize : %d, ActualRead : %d Last Return code : %d", programPath,
+                static_cast<int>(kMarkerBytes), static_cast<int>(read), static_cast<int>(GetLastError()));
+            return 0;
+        }
+        if (memcmp(marker, kMarker, kMarkerBytes) != 0) {
+            Log(LOG_INFO, L"Attached files are extracted");
+            return 0;
+        }
+        uint32_t nameLength = 0, size = 0;
+        uint16_t kind = 0;
+        if (!ReadExact(program.get(), &nameLength, 4, read) || read != 4) return 0;
+        // A name longer than the format allows means the container is damaged: nothing of it can
+        // be trusted, so extraction stops with an error instead of truncating the name.
+        if (nameLength > kNameBufferBytes - 2 || nameLength % 2 != 0) {
+            Log(LOG_ERROR, L"Invalid file name length in attached file : %d", static_cast<int>(nameLength));
+            return -1;
+        }
+        wchar_t name[kNameBufferBytes / 2] = {};
+        if (!ReadExact(program.get(), name, nameLength, read) || read != nameLength ||
+            !ReadExact(program.get(), &size, 4, read) || read != 4 || !ReadExact(program.get(), &kind, 2, read) ||
+            read != 2) {
+            Log(LOG_DETAIL, L"Reached EOF : %s \n FileSize : %d, ActualRead : %d Last Return code : %d", programPath,
+                static_cast<int>(nameLength), static_cast<int>(read), static_cast<int>(GetLastError()));
+            return 0;
+        }
+        if (wantedKind == ATTACHED_SUPPORT_FILE && kind == ATTACHED_PAYLOAD) return 0;
+        if (wantedKind == ATTACHED_PAYLOAD && kind != ATTACHED_PAYLOAD) {
+            LARGE_INTEGER skip;
+            skip.QuadPart = size;
+            SetFilePointerEx(program.get(), skip, nullptr, FILE_CURRENT);
+            continue;
+        }
+
+        // The name is joined to the target folder as it is: a name with a folder part, a drive or
+        // a parent reference would write outside the folder, so it is refused.
+        std::wstring fileName(name);
+        if (fileName.empty() || fileName.find_first_of(L"\\/:") != std::wstring::npos || fileName == L"." ||
+            fileName == L"..") {
+            Log(LOG_ERROR, L"Error creating file : %s Error code : %d ", targetFolder + fileName,
+                static_cast<int>(ERROR_INVALID_NAME));
+            return -1;
+        }
+        std::wstring outputPath = targetFolder + fileName;
+        Log(LOG_INFO, L"Extracting file : %s", outputPath);
+        FileHandle output(
+            CreateFileW(outputPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (output.get() == INVALID_HANDLE_VALUE) {
+            Log(LOG_ERROR, L"Error creating file : %s Error code : %d ", outputPath, static_cast<int>(GetLastError()));
+            return -1;
+        }
+        uint32_t left = size;
+        bool cancelled = false;
+        while (left > 0) {
+            DWORD want = left < bufferSize ? left : bufferSize;
+            bool readOk = ReadExact(program.get(), buffer.data(), want, read);
+            if (!readOk || read != want) {
+                // A cut-off entry is never passed on as if it were complete.
+                DWORD error = readOk ? ERROR_HANDLE_EOF : GetLastError();
+                output.reset();
+                DeleteFileW(outputPath.c_str());
+                Log(LOG_ERROR, L"%s", CUtil::GetSystemErrorText(error));
+                return -1;
+            }
+            DWORD written = 0;
+            if (!WriteFile(output.get(), buffer.data(), read, &written, nullptr) || written != read) {
+                DWORD error = GetLastError();
+                output.reset();
+                DeleteFileW(outputPath.c_str());
+                Log(LOG_ERROR, L"%s", CUtil::GetSystemErrorText(error));
+                return -1;
+            }
+            left -= read;
+            if (extractionCancelledFlag.load()) {
+                cancelled = true;
+                break;
+            }
+            if (total > 0) {
+                sinceProgress += read;
+                if (sinceProgress >= step) {
+                    sinceProgress = 0;
+                    CWorkerNotifier(window).Notify(WM_EXTRACT_PROGRESS, PROGRESS_STEP, 0);
+                }
+            }
+        }
+        extractionCancelledFlag = 0;
+        Log(LOG_INFO, L"Closing file : %s", outputPath);
+        output.reset();
+        // A cancelled extraction stops here; the driver sees the stop flag and ends the run.
+        if (cancelled) return 0;
+    }
+}

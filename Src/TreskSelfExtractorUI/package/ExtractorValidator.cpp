@@ -1,0 +1,232 @@
+#include "package/ExtractorValidator.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/AppMessageBox.h"
+#include "checks/OSValidator.h"
+#include "log/BuildLogFile.h"
+#include "package/Languages.h"
+#include "package/QirvaInitalizer.h"
+#include "package/Settings.h"
+#include "package/UiText.h"
+#include "util/Util.h"
+
+CExtractorValidator theValidator;
+
+namespace {
+const wchar_t* const kCommandLine = L"Command Line Parameters";
+
+std::wstring SizeText(int64_t bytes) {
+    double value = 0;
+    std::wstring unit;
+    CUtil::GetSizeUnit(bytes, value, unit);
+    return FormatWide(L"%.02f %s", value, unit);
+}
+}  // namespace
+
+std::wstring NormalizeFolderText(const std::wstring& folder) {
+    std::wstring text = CUtil::Trim(folder);
+    // Up to two leading backslashes stay: those of a network path, or the one of a path below the
+    // current drive's root.
+    size_t leading = 0;
+    while (leading < text.size() && leading < 2 && text[leading] == L'\\') ++leading;
+    std::wstring result = text.substr(0, leading);
+    TextList components;
+    CUtil::SplitText(text.substr(leading), L"\\", components);  // trimmed, empty ones dropped, reversed
+    for (auto it = components.rbegin(); it != components.rend(); ++it) {
+        if (result.size() > leading) result += L'\\';
+        result += *it;
+    }
+    return result;
+}
+
+bool HasEnoughSpace(uint64_t availableBytes, int64_t requiredBytes) {
+    return requiredBytes <= 0 || availableBytes >= static_cast<uint64_t>(requiredBytes);
+}
+
+int64_t CExtractorValidator::GetRequiredSpace(const std::wstring& tempFolder, const std::wstring& candidateFolder,
+                                              int multiPart) {
+    int64_t size = CUtil::ToInt64(GetSettingString(settingsPath, L"Size", L"PackageSize"));
+    theLog.Log(LOG_DETAIL, L"PackageSize", L"%s", FormatWide(L"%I64d", size));
+    if (multiPart == 0 && tempFolder.size() >= 2 && candidateFolder.size() >= 2 &&
+        _wcsnicmp(tempFolder.c_str(), candidateFolder.c_str(), 2) == 0)
+        size += CUtil::ToInt64(GetSettingString(settingsPath, L"Size", L"CabSize"));
+    return size;
+}
+
+std::wstring CExtractorValidator::GetFinalExtractPathParam(const std::wstring& commandLineFolder,
+                                                           const std::wstring& packageName,
+                                                           const std::wstring& tempFolder, int multiPart) {
+    const wchar_t* function = L"GetFinalExtractPathParam";
+    auto usable = [&](const std::wstring& candidate, std::wstring& result) {
+        std::wstring folder = CUtil::ExpandEnvironmentPath(candidate);
+        if (folder.empty()) return false;
+        // The attached cabinet needs room too when it is unpacked on the candidate's drive.
+        if (ValidatePathAndSpaceAvailable(folder, 0, GetRequiredSpace(tempFolder, folder, multiPart)) != 0) return false;
+        result = folder;
+        return true;
+    };
+    std::wstring result;
+    if (!commandLineFolder.empty()) {
+        theLog.Log(LOG_INFO, function, L"Extract path from command line : %s", commandLineFolder);
+        if (usable(commandLineFolder, result)) return result;
+    }
+    std::wstring osFolder = theOSValidator.GetOSExtractPath();
+    if (!osFolder.empty()) {
+        theLog.Log(LOG_INFO, function, L"Extract path for the OS : %s", CUtil::ExpandEnvironmentPath(osFolder));
+        if (usable(osFolder, result)) return result;
+    }
+    std::wstring packageFolder = GetSettingString(settingsPath, L"Runtime", L"ExtractPath");
+    if (!packageFolder.empty()) {
+        theLog.Log(LOG_INFO, function, L"Extract path from the Web Package properties : %s", packageFolder);
+        if (usable(packageFolder, result)) return result;
+    }
+    if (usable(FormatWide(L"%s\\%s", L"%TEMP%", packageName), result)) return result;
+    return std::wstring();
+}
+
+int CExtractorValidator::ValidatePathAndSpaceAvailable(std::wstring& folder, int showMessage, int64_t requiredSpace) {
+    const wchar_t* function = L"ValidatePathAndSpaceAvailable";
+    theLog.Log(LOG_INFO, function, L"Validating the Extract path : %s", folder);
+    std::wstring maxText = GetSettingString(settingsPath, L"Runtime", L"ExtractPathMaxLength");
+    int maxLength = CUtil::ToInt(maxText);
+    folder = NormalizeFolderText(folder);
+
+    std::wstring root;
+    int error = theUtil.ValidatePath(folder, root);
+    if (error != 0) {
+        ErrorMessagesForInvalidPath(error, folder, showMessage);
+        return error;
+    }
+    if (maxLength > 0 && static_cast<int>(folder.size()) > maxLength) {
+        theLog.Log(LOG_ERROR, function, L"Extract path length exceeded. Maximum path length is : %s", maxText);
+        ErrorMessagesForInvalidPath(206, folder, showMessage);
+        return 206;
+    }
+    std::vector<wchar_t> full(1024, L'\0');
+    DWORD length = GetFullPathNameW(folder.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length > 0 && length < full.size()) folder.assign(full.data(), length);
+    theLog.Log(LOG_INFO, function, L"Checking the space availability in : %s", folder);
+
+    std::wstring message;
+    if (CheckFreeSpace(folder, requiredSpace, message)) {
+        CUtil::AddTrailingBackslash(folder);
+        lastFolder = folder;
+        theInitializer.SetExtractPath(folder);
+        theLog.Log(LOG_INFO, function, L"Extract Path : %s", folder);
+        return 0;
+    }
+    if (showMessage == 1) AppMessageBox(message, MB_OK);
+    return -1;
+}
+
+int CExtractorValidator::CheckFreeSpace(const std::wstring& folder, int64_t requiredSpace, std::wstring& message) {
+    const wchar_t* function = L"CheckFreeSpace";
+    // The folder itself may not exist yet: ask for the volume it would be created on.
+    std::wstring volume = folder;
+    CUtil::AddTrailingBackslash(volume);
+    std::vector<wchar_t> root(volume.size() + 2, L'\0');
+    ULARGE_INTEGER available, total, free;
+    if (!GetVolumePathNameW(volume.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+        !GetDiskFreeSpaceExW(root.data(), &available, &total, &free)) {
+        message = FormatWide(L"Please check the path : %s", folder);
+        return 0;
+    }
+    std::wstring availableText = SizeText(static_cast<int64_t>(available.QuadPart));
+    std::wstring line1 = ReplaceAll(ReplaceAll(GetText(407), L"[DRIVENAME]", folder), L"[AVALSPACEIN]", availableText);
+    theLog.Log(LOG_INFO, function, L"Drive %s.  Available space : %s", folder, availableText);
+    std::wstring requiredText = SizeText(requiredSpace);
+    std::wstring line2 = ReplaceAll(GetText(408), L"[REQSPACEIN]", requiredText);
+    theLog.Log(LOG_INFO, function, L"Required space : %s", requiredText);
+    theLog.Log(LOG_INFO, function, L"Comparing Available space : %I64d Bytes and Required space  %I64d Bytes",
+               static_cast<int64_t>(available.QuadPart), requiredSpace);
+    if (!HasEnoughSpace(available.QuadPart, requiredSpace)) {
+        message = FormatWide(L"%s\n%s", ReplaceAll(GetText(409), L"[DRIVENAME]", folder), line2);
+        theLog.Log(LOG_WARNING, function, L"Space on drive %s is not sufficient", folder);
+        return 0;
+    }
+    message = FormatWide(L"%s\n%s", line1, line2);
+    return 1;
+}
+
+std::wstring CExtractorValidator::ErrorMessagesForInvalidPath(int code, const std::wstring& folder, int showMessage) {
+    const wchar_t* function = L"ErrorMessagesForInvalidPath";
+    std::wstring message;
+    switch (code) {
+        case 161:
+            message = ReplaceAll(GetText(413), L"[INVALIDPATH]", folder);
+            theLog.Log(LOG_WARNING, function, L"Invalid path : %s", folder);
+            break;
+        case 5:
+            message = ReplaceAll(GetText(414), L"[INVALIDPATH]", folder);
+            theLog.Log(LOG_WARNING, function, L"Please check the permission of the path : %s", folder);
+            break;
+        case 82:
+            message = ReplaceAll(ReplaceAll(GetText(415), L"[INVALIDPATH]", folder), L"[NEWLINE]", L"\n");
+            theLog.Log(LOG_WARNING, function, L"You cannot extract in the folder : %s", folder);
+            break;
+        case 206:
+        case 400:
+            message = ReplaceAll(GetText(412), L"[NEWLINE]", L"\n");
+            theLog.Log(LOG_WARNING, function, L"The path you have specified is too long.");
+            break;
+        default:
+            break;
+    }
+    if (showMessage == 1) AppMessageBox(message, MB_OK);
+    return message;
+}
+
+void CExtractorValidator::ValidateAndSetAutolaunchFromCommandLine(const std::wstring& autolaunchValue) {
+    const wchar_t* function = L"ValidateAndSetAutolaunchFromCommandLine";
+    if (autolaunchValue.empty()) return;
+    theLog.Log(LOG_INFO, kCommandLine, L"Command line parameter for Autolaunch : %s", autolaunchValue);
+    const wchar_t* key = GetSettingString(settingsPath, L"Runtime", L"Multilaunch") == L"1" ? L"AutoLaunch1" : L"AutoLaunch";
+    if (GetSettingString(settingsPath, L"Runtime", key).empty()) {
+        theLog.Log(LOG_INFO, function, L"Autolaunch is not enabled for the Web Package");
+        return;
+    }
+    if (_wcsicmp(autolaunchValue.c_str(), L"no") == 0) {
+        theInitializer.SetAutolaunchEnabled(0);
+        theLog.Log(LOG_INFO, function, L"Autolaunch disabled");
+    } else if (_wcsicmp(autolaunchValue.c_str(), L"yes") == 0) {
+        theInitializer.SetAutolaunchEnabled(1);
+        theLog.Log(LOG_INFO, function, L"Autolaunch enabled");
+    } else {
+        theInitializer.SetAutolaunchEnabled(1);
+        theLog.Log(LOG_INFO, function, L"Invalid value for Autolaunch. Autolaunch is enabled by default");
+    }
+}
+
+void CExtractorValidator::ValidateSetupLangPassedFromCommandLine(const std::wstring& setupLanguageValue) {
+    int language = 1033;
+    if (!setupLanguageValue.empty()) {
+        theLog.Log(LOG_INFO, L"ValidateSetupLangPassedFromCommandLine", L"Command line parameter for SetupLanguage : %s",
+                   setupLanguageValue);
+        int value = CUtil::ToInt(setupLanguageValue);
+        if (value != 0)
+            language = value;
+        else
+            theLog.Log(LOG_INFO, kCommandLine,
+                       L"Invalid Command line parameter for SetupLanguage. English taken as default SetupLanguage");
+    }
+    theInitializer.SetCommandLineLanguage(language);
+    SetLanguaeForProgressBar(language);
+}
+
+void CExtractorValidator::SetLanguaeForProgressBar(int language) {
+    const wchar_t* function = L"SetLanguaeForProgressBar";
+    if (!IsSetupLanguage(language)) {
+        theLog.Log(LOG_WARNING, function, L"Language not supported. Default English taken as Setup language");
+        language = 1033;
+    }
+    if (!IsValidLocale(static_cast<LCID>(language), LCID_INSTALLED)) {
+        theLog.Log(LOG_WARNING, function, L"Language : %d not supported by OS. Default English taken as Setup language",
+                   language);
+        language = 1033;
+    }
+    theInitializer.SetSetupLanguage(language);
+    LoadLanguageFile(language, theInitializer.GetTempFolder());
+}

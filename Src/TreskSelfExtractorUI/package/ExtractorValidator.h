@@ -1,0 +1,44 @@
+#pragma once
+// Chooses and tests the extraction folder: well-formed, not too long, creatable and writable,
+// with room for the package.
+
+#include <cstdint>
+#include <string>
+
+class CExtractorValidator {
+public:
+    void SetSettingsPath(const std::wstring& path) { settingsPath = path; }
+    const std::wstring& GetSettingsPath() const { return settingsPath; }
+    const std::wstring& GetLastFolder() const { return lastFolder; }
+
+    // Silent and Unattended: the first usable folder of the candidates, or empty.
+    std::wstring GetFinalExtractPathParam(const std::wstring& commandLineFolder, const std::wstring& packageName,
+                                          const std::wstring& tempFolder, int multiPart);
+    // 0 usable (folder normalised, stored here and as the initialiser's extraction path), else
+    // the path validator's code, or -1 when the drive is too small.
+    int ValidatePathAndSpaceAvailable(std::wstring& folder, int showMessage, int64_t requiredSpace);
+    // 1 enough space, 0 not enough or unreadable; message is the text for the user.
+    int CheckFreeSpace(const std::wstring& folder, int64_t requiredSpace, std::wstring& message);
+    // The user message for a path error; shown in a message box when showMessage is 1.
+    std::wstring ErrorMessagesForInvalidPath(int code, const std::wstring& folder, int showMessage);
+    // Bytes the extraction needs on the drive of candidateFolder.
+    int64_t GetRequiredSpace(const std::wstring& tempFolder, const std::wstring& candidateFolder, int multiPart);
+
+    // Command-line values that only Silent and Unattended runs honour.
+    void ValidateAndSetAutolaunchFromCommandLine(const std::wstring& autolaunchValue);
+    void ValidateSetupLangPassedFromCommandLine(const std::wstring& setupLanguageValue);
+    void SetLanguaeForProgressBar(int language);
+
+private:
+    std::wstring settingsPath;
+    std::wstring lastFolder;
+};
+
+// Trims the folder and each of its components and collapses runs of backslashes; no trailing
+// backslash remains.
+std::wstring NormalizeFolderText(const std::wstring& folder);
+// The free-space decision with plain numbers: enough when available >= required.
+bool HasEnoughSpace(uint64_t availableBytes, int64_t requiredBytes);
+
+// The one extract-path validator of the process.
+extern CExtractorValidator theValidator;

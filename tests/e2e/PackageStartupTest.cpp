@@ -1,0 +1,239 @@
+// Start-up with real packages: attached support files, settings, extraction log, password,
+// setup language and the choice of the extraction folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "../unit/TestSupport.h"
+#include "ProgramRunner.h"
+#include "TestPackage.h"
+
+namespace {
+
+const char kSettings[] =
+    "[Package]\n"
+    "Name=Demo Product\n"
+    "NameDispl=Demo Product\n"
+    "VersionString=V1.0\n"
+    "[Languages]\n"
+    "SetupLanguages=1031;1033;\n"
+    "[LogFiles]\n"
+    "ExtractLogFileName=Demo.log\n"
+    "[Qirva]\n"
+    "FrameVersion=01.02.03\n";
+
+const std::wstring kLog = L"Demo.log";
+
+std::string German() {
+    return Utf16File("[FileInfo]\nProduct=Demo\nID=1031\nLangName=Deutsch\n// texts\n405=&OK-DE\n509=Datei[NEWLINE]belegt\n");
+}
+
+size_t IndexOf(const std::vector<std::string>& lines, const std::string& text, size_t from = 0) {
+    for (size_t i = from; i < lines.size(); ++i)
+        if (lines[i].find(text) != std::string::npos) return i;
+    return std::string::npos;
+}
+
+// Every text appears, in this order.
+void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& texts) {
+    size_t at = 0;
+    for (const auto& text : texts) {
+        size_t found = IndexOf(lines, text, at);
+        EXPECT_NE(found, std::string::npos) << "missing or out of order: " << text;
+        if (found != std::string::npos) at = found + 1;
+    }
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& text) {
+    return IndexOf(lines, text) != std::string::npos;
+}
+
+class PackageStartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteFileW(MasterLogPath().c_str());
+        CUtil::DeleteTree(LogFolder());
+    }
+    ScratchFolder folder{L"pkg"};
+};
+
+TEST_F(PackageStartupTest, SilentStartUpWritesBothLogsInOrder) {
+    std::wstring package = MakePackage(folder.Path(), L"Demo.exe", kSettings,
+                                       {{"Default1031.ulf", German()}, {"Defaultx.ulf", Utf16File("[RADIOBUTTONSTRING]\n1031=&Deutsch\n")}});
+    ProgramRun run = RunExe(package, L"-silent");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+
+    auto master = ReadLogLines(MasterLogPath());
+    ExpectInOrder(master, {
+        "|SetAppFileSize                      |Opening file : " + ToNarrow(package),
+        "|SetQirvaTempDir                     |Searching space for extraction of Setting files",
+        "|SetQirvaTempDir                     |Directory created : C:\\{",
+        "------------------------------------------ Extraction ------------------------------------------",
+        "}\\Properties_Qirva.ini",  // Extracting ...
+        "}\\Properties_Qirva.ini",  // Closing ...
+        "|ExtractFile                         |Extracting file : C:\\{",
+        "}\\Default1031.ulf",
+        "}\\Defaultx.ulf",
+        "|ExtractIntermediateFiles            |Extracted Setting files to C:\\{",
+        "|CreateExtractionLogFile             |Creating Extraction Log File",
+        "|CreateExtractionLogFile             |%ALLUSERSPROFILE%\\Velmora\\Automation\\Logfiles\\Demo.log",
+    });
+    ExpectMasterLogHandedOver(ExtractionLogPath(kLog));
+
+    auto log = ReadLogLines(ExtractionLogPath(kLog));
+    ExpectInOrder(log, {
+        "|Qirva Masterframe Version           |01.02.03",
+        "|GUI Mode                            |Silent",
+        "|CQirvaInitalizer::Init              |Initializing the package settings",
+        "|PackageName                         |Demo Product",
+        "|Date                                |",
+        "-------------------------------------- System Information --------------------------------------",
+        "|RAM Size                            |",
+        "|Computer name                       |",
+        "|Space Info on Drive: C:\\",
+        "|OSVersion                           |OS Version : ",
+        "|System Language                     |",
+        "|UI Language                         |",
+        std::string(95, '-'),
+        "|InitAutolaunch                      |AutoLaunch is not enabled",
+        "|ValidatePathAndSpaceAvailable       |Validating the Extract path : ",
+        "\\Temp\\Demo Product\\",
+        "|File Overwriting                    |Overwriting of the extracted files is enabled in Silent and Unattended mode",
+        "|Display Name                        |Demo Product V1.0",
+        "|DeletePackageTempFolder             |Temp directory : C:\\{",
+    });
+    ExpectFinalFrame(ExtractionLogPath(kLog), "Success", 0, 0);
+    EXPECT_TRUE(PackageTempFolders().empty());
+
+    // A second run moves the first run's extraction log aside under its date and time.
+    run = RunExe(package, L"-silent");
+    EXPECT_EQ(run.exitCode, 0u);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((LogFolder() + L"\\Demo_*_*-*-*.log").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindClose(find);
+    ExpectFinalFrame(ExtractionLogPath(kLog), "Success", 0, 0);
+}
+
+TEST_F(PackageStartupTest, PasswordFromTheCommandLine) {
+    // "secret" rotated upward by 5 within the printable codes.
+    std::string settings = std::string(kSettings) +
+                           "[Runtime]\nExtractPasswordRequired=1\nExtractionPassword=xjhwjy\n[Temporary]\nNumber=5\n";
+    std::wstring package = MakePackage(folder.Path(), L"Secret.exe", settings);
+    struct Case {
+        const wchar_t* arguments;
+        const char* line;
+    };
+    const Case cases[] = {
+        {L"-silent", "|ERROR     |CheckPassword                       |Please provide the Password from the command line parameter : -ExtractionPassword"},
+        {L"-silent -extractionpassword=Secret", "|ERROR     |CheckPassword                       |Password provided by user is invalid"},
+        {L"-unattended -extractionpassword=wrong=secret", "|          |CheckPassword                       |Password provided by user is correct"},
+        {L"-silent -extractionpassword=secret", "|          |CheckPassword                       |Password provided by user is correct"},
+    };
+    for (const auto& c : cases) {
+        ProgramRun run = RunExe(package, c.arguments);
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
+        auto log = ReadLogLines(ExtractionLogPath(kLog));
+        EXPECT_TRUE(Contains(log, c.line)) << ToNarrow(c.arguments);
+        bool refused = std::string(c.line).find("ERROR") != std::string::npos;
+        // A refused run stops before the front end.
+        EXPECT_EQ(Contains(log, "|RunUnattended"), !refused) << ToNarrow(c.arguments);
+        EXPECT_TRUE(PackageTempFolders().empty());
+    }
+}
+
+TEST_F(PackageStartupTest, UnattendedSetupLanguage) {
+    std::wstring package = MakePackage(folder.Path(), L"Lang.exe", kSettings, {{"Default1031.ulf", German()}});
+    struct Case {
+        const wchar_t* arguments;
+        std::vector<std::string> present;
+        std::vector<std::string> absent;
+    };
+    const std::string invalid = "Invalid Command line parameter for SetupLanguage. English taken as default SetupLanguage";
+    const std::string unsupported = "Language not supported. Default English taken as Setup language";
+    const Case cases[] = {
+        {L"-unattended -setupLanguage=1031", {"Command line parameter for SetupLanguage : 1031"}, {invalid, unsupported}},
+        {L"-unattended -setupLanguage=abc", {"|Command Line Parameters             |" + invalid}, {unsupported}},
+        {L"-unattended -setupLanguage=1036", {"|WARNING   |SetLanguaeForProgressBar            |" + unsupported}, {invalid}},
+        {L"-silent -setupLanguage=1036", {}, {"SetupLanguage", unsupported}},  // Silent mode ignores it
+    };
+    for (const auto& c : cases) {
+        ProgramRun run = RunExe(package, c.arguments);
+        EXPECT_EQ(run.exitCode, 0u);
+        auto log = ReadLogLines(ExtractionLogPath(kLog));
+        for (const auto& line : c.present) EXPECT_TRUE(Contains(log, line)) << ToNarrow(c.arguments) << ": " << line;
+        for (const auto& line : c.absent) EXPECT_FALSE(Contains(log, line)) << ToNarrow(c.arguments) << ": " << line;
+    }
+}
+
+TEST_F(PackageStartupTest, ExtractPathCandidatesFallThroughInOrder) {
+    // R: is a CD-ROM drive, Q: does not exist, S: cannot be written.
+    std::string settings = std::string(kSettings) + "[Runtime]\nExtractPath=S:\\Pkg\nExtractPathMaxLength=80\n";
+    std::wstring package = MakePackage(folder.Path(), L"Path.exe", settings);
+    struct Case {
+        std::wstring commandLine;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {L"R:\\Pkg",
+         {"|GetFinalExtractPathParam            |Extract path from command line : R:\\Pkg",
+          "|WARNING   |ErrorMessagesForInvalidPath         |Invalid path : R:\\Pkg",
+          "|GetFinalExtractPathParam            |Extract path from the Web Package properties : S:\\Pkg",
+          "|WARNING   |ErrorMessagesForInvalidPath         |Please check the permission of the path : S:\\Pkg",
+          "|ValidatePathAndSpaceAvailable       |Validating the Extract path : C:\\users\\",
+          "|ValidatePathAndSpaceAvailable       |Extract Path : C:\\users\\"}},
+        {L"Q:\\Missing", {"|WARNING   |ErrorMessagesForInvalidPath         |Invalid path : Q:\\Missing"}},
+        {L"C:\\" + std::wstring(90, L'x'),
+         {"|ERROR     |ValidatePathAndSpaceAvailable       |Extract path length exceeded. Maximum path length is : 80"}},
+        {L"\" C:\\ Target \\\\Pkg \"",
+         {"|ValidatePathAndSpaceAvailable       |Validating the Extract path : C:\\ Target \\\\Pkg",
+          "|ValidatePathAndSpaceAvailable       |Extract Path : C:\\Target\\Pkg\\"}},
+    };
+    for (const auto& c : cases) {
+        ProgramRun run = RunExe(package, L"-silent -extractpath=" + c.commandLine);
+        EXPECT_EQ(run.exitCode, 0u);
+        auto log = ReadLogLines(ExtractionLogPath(kLog));
+        ExpectInOrder(log, c.lines);
+        EXPECT_TRUE(Contains(log, "|RunUnattended")) << ToNarrow(c.commandLine);
+    }
+    CUtil::DeleteTree(L"C:\\Target");
+}
+
+TEST_F(PackageStartupTest, NoFolderWithRoomEndsSilentRunWithExitCodeZero) {
+    std::string settings = std::string(kSettings) + "[Size]\nPackageSize=999999999999999\n";
+    std::wstring package = MakePackage(folder.Path(), L"Huge.exe", settings);
+    ProgramRun run = RunExe(package, L"-silent");
+    EXPECT_EQ(run.exitCode, 0u);
+    auto log = ReadLogLines(ExtractionLogPath(kLog));
+    EXPECT_TRUE(Contains(log, "|WARNING   |CheckFreeSpace                      |Space on drive "));
+    EXPECT_TRUE(Contains(log, "|ERROR     |CQirvaInitalizer::InitDisplay       |Valid Extract path could not be found"));
+    EXPECT_FALSE(Contains(log, "|RunUnattended"));
+    EXPECT_TRUE(PackageTempFolders().empty());
+}
+
+TEST_F(PackageStartupTest, DamagedContainerEndsWithMinusOne) {
+    std::wstring package = MakePackage(folder.Path(), L"Cut.exe", kSettings, {{"Default1031.ulf", German()}});
+    std::string bytes = ReadBytes(package);
+    ASSERT_TRUE(WriteBytes(package, bytes.substr(0, bytes.size() - 20)));
+    ProgramRun run = RunExe(package, L"-silent");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
+    auto master = ReadLogLines(MasterLogPath());
+    EXPECT_TRUE(Contains(master, "|ERROR     |ExtractIntermediateFiles            |An error occured during extraction of Setting files"));
+    EXPECT_TRUE(PackageTempFolders().empty());
+
+    // A name with a folder part would write outside the temporary folder: refused the same way.
+    package = MakePackage(folder.Path(), L"Evil.exe", kSettings, {});
+    bytes = ReadBytes(package);
+    size_t name = bytes.rfind(std::string("P\0r\0o\0p\0", 8));
+    ASSERT_NE(name, std::string::npos);
+    bytes[name + 2] = '\\';  // "P\operties_Qirva.ini"
+    ASSERT_TRUE(WriteBytes(package, bytes));
+    run = RunExe(package, L"-silent");
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
+    EXPECT_TRUE(Contains(ReadLogLines(MasterLogPath()), "|ERROR     |ExtractFile                         |Error creating file : "));
+}
+
+}  // namespace

@@ -1,0 +1,123 @@
+// Choosing and testing the extraction folder, and the drive for the package temporary folder.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "package/ExtractorValidator.h"
+#include "package/QirvaInitalizer.h"
+#include "text/Utf.h"
+
+namespace {
+
+TEST(ExtractPath, NormalisesBlanksAndBackslashes) {
+    struct Case {
+        const wchar_t* in;
+        const wchar_t* out;
+    };
+    const Case cases[] = {
+        {L" C:\\ Temp \\\\Pkg ", L"C:\\Temp\\Pkg"},
+        {L"D:\\Pkg\\", L"D:\\Pkg"},
+        {L"  D:\\Pkg\\  ", L"D:\\Pkg"},
+        {L"C:\\", L"C:"},
+        {L"\\\\server\\share\\\\dir\\", L"\\\\server\\share\\dir"},
+        {L"\\..\\Pkg", L"\\..\\Pkg"},
+        {L"..\\Pkg", L"..\\Pkg"},
+        {L"", L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(NormalizeFolderText(c.in), c.out) << std::wstring(c.in).size();
+}
+
+TEST(ExtractPath, EnoughSpaceIncludesTheExactAmount) {
+    EXPECT_TRUE(HasEnoughSpace(100, 100));
+    EXPECT_TRUE(HasEnoughSpace(101, 100));
+    EXPECT_FALSE(HasEnoughSpace(99, 100));
+    EXPECT_TRUE(HasEnoughSpace(0, 0));
+    EXPECT_TRUE(HasEnoughSpace(0, -5));
+}
+
+TEST(TempFolderDrives, FixedDrivesWithRoomNearestToZFirst) {
+    std::vector<DriveFacts> drives = {
+        {L"A:\\", false, 1000}, {L"C:\\", true, 5000}, {L"D:\\", true, 5000},
+        {L"E:\\", true, 10},    {L"F:\\", false, 9999}, {L"G:\\", true, 4096},
+    };
+    TextList roots = TempFolderDrives(drives, 4096);
+    EXPECT_EQ(std::vector<std::wstring>(roots.begin(), roots.end()),
+              (std::vector<std::wstring>{L"G:\\", L"D:\\", L"C:\\"}));
+    EXPECT_TRUE(TempFolderDrives(drives, 4294967296LL).empty());
+    EXPECT_TRUE(TempFolderDrives({}, 1).empty());
+}
+
+class ValidatorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings = folder / L"Properties_Qirva.ini";
+        validator.SetSettingsPath(settings);
+    }
+    void Settings(const std::string& text) { WriteBytes(settings, EncodeUtf16LeWithBom(text)); }
+    ScratchFolder folder{L"validator"};
+    std::wstring settings;
+    CExtractorValidator validator;
+};
+
+TEST_F(ValidatorTest, RequiredSpaceAddsTheCabinetOnTheTemporaryFoldersDrive) {
+    Settings("[Size]\nPackageSize=3690351836\nCabSize=1000\n");
+    EXPECT_EQ(validator.GetRequiredSpace(L"C:\\{X}\\", L"C:\\Pkg", 0), 3690352836LL);
+    EXPECT_EQ(validator.GetRequiredSpace(L"C:\\{X}\\", L"c:\\Pkg", 0), 3690352836LL);
+    EXPECT_EQ(validator.GetRequiredSpace(L"C:\\{X}\\", L"D:\\Pkg", 0), 3690351836LL);
+    EXPECT_EQ(validator.GetRequiredSpace(L"C:\\{X}\\", L"C:\\Pkg", 1), 3690351836LL);  // parts are not unpacked
+    Settings("[Size]\n");
+    EXPECT_EQ(validator.GetRequiredSpace(L"C:\\{X}\\", L"C:\\Pkg", 0), 0);
+}
+
+TEST_F(ValidatorTest, ValidatesNormalisesAndStoresTheFolder) {
+    Settings("[Runtime]\nExtractPathMaxLength=80\n");
+    std::wstring target = L"  " + folder.Path() + L"\\ New \\\\Pkg  ";
+    EXPECT_EQ(validator.ValidatePathAndSpaceAvailable(target, 0, 0), 0);
+    EXPECT_EQ(target, folder / L"New\\Pkg\\");
+    EXPECT_EQ(validator.GetLastFolder(), target);
+    EXPECT_EQ(theInitializer.GetExtractPath(), target);
+
+    std::wstring tooLong = folder.Path() + L"\\" + std::wstring(90, L'x');
+    EXPECT_EQ(validator.ValidatePathAndSpaceAvailable(tooLong, 0, 0), 206);
+    std::wstring invalid = L"C:\\a*b";
+    EXPECT_EQ(validator.ValidatePathAndSpaceAvailable(invalid, 0, 0), 161);
+    std::wstring full = folder.Path();
+    EXPECT_EQ(validator.ValidatePathAndSpaceAvailable(full, 0, 999999999999999999LL), -1);
+}
+
+TEST_F(ValidatorTest, MessagesForInvalidPathsAndSpace) {
+    EXPECT_EQ(validator.ErrorMessagesForInvalidPath(161, L"C:\\x", 0), L"Invalid path: C:\\x");
+    EXPECT_EQ(validator.ErrorMessagesForInvalidPath(5, L"C:\\x", 0),
+              L"Please check the permission of the path: C:\\x");
+    EXPECT_EQ(validator.ErrorMessagesForInvalidPath(82, L"\\\\s\\x", 0),
+              L"You cannot extract to the folder: \\\\s\\x. Please choose another directory.");
+    EXPECT_EQ(validator.ErrorMessagesForInvalidPath(206, L"C:\\x", 0),
+              L"The path you have specified is too long.\nPlease specify a different path.");
+    EXPECT_EQ(validator.ErrorMessagesForInvalidPath(400, L"C:\\x", 0),
+              L"The path you have specified is too long.\nPlease specify a different path.");
+    EXPECT_EQ(validator.ErrorMessagesForInvalidPath(3, L"C:\\x", 0), L"");
+
+    std::wstring message;
+    EXPECT_EQ(validator.CheckFreeSpace(folder.Path(), 1048576, message), 1);
+    EXPECT_EQ(message.substr(0, 6 + folder.Path().size()), L"Drive " + folder.Path());
+    EXPECT_NE(message.find(L"\nRequired space: 1024.00 KB"), std::wstring::npos);
+    EXPECT_EQ(validator.CheckFreeSpace(folder.Path(), 999999999999999999LL, message), 0);
+    EXPECT_EQ(message.substr(0, 36), L"There is not sufficient space on dri");
+    EXPECT_EQ(validator.CheckFreeSpace(L"Q:\\nowhere", 1, message), 0);
+    EXPECT_EQ(message, L"Please check the path : Q:\\nowhere");
+}
+
+TEST_F(ValidatorTest, CandidatesInOrder) {
+    Settings("[Runtime]\nExtractPath=S:\\Pkg\n[Package]\nName=Demo\n");
+    // Command line first; when it fails the package's folder, then %TEMP%\<name>.
+    std::wstring chosen = validator.GetFinalExtractPathParam(folder / L"FromCommandLine", L"Demo", L"C:\\{X}\\", 0);
+    EXPECT_EQ(chosen, folder / L"FromCommandLine\\");
+    chosen = validator.GetFinalExtractPathParam(L"R:\\Pkg", L"Demo", L"C:\\{X}\\", 0);
+    wchar_t temp[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+    EXPECT_EQ(chosen, std::wstring(temp, length) + L"\\Demo\\");
+    Settings("[Runtime]\nExtractPath=%TEMP%\\FromSettings\n");
+    EXPECT_EQ(validator.GetFinalExtractPathParam(L"", L"Demo", L"C:\\{X}\\", 0),
+              std::wstring(temp, length) + L"\\FromSettings\\");
+}
+
+}  // namespace
