@@ -237,3 +237,69 @@ TEST_F(PackageStartupTest, DamagedContainerEndsWithMinusOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// Full GUI start-up stops at the question about an unsupported system; while it is shown the
+// test looks at the package temporary folder and the settings file the program holds.
+TEST_F(PackageStartupTest, UnsupportedSystemQuestionInFullGui) {
+    std::string settings = "[Package]\nName=Demo Product\nCheckOs=1\n" + std::string(kSettings).substr(10) +
+                           "[Runtime]\nAutoLaunch=Setup.exe\nExtractPasswordRequired=1\nExtractionPassword=xjhwjy\n"
+                           "[Temporary]\nNumber=5\n"
+                           "[OS]\nosallowed=WindowsXP\n";
+    std::wstring package = MakePackage(folder.Path(), L"Gui.exe", settings, {{"Default1031.ulf", German()}});
+    struct Case {
+        int answer;
+        DWORD exitCode;
+        const char* line;
+    };
+    const Case cases[] = {
+        {IDNO, 0xFFFFFFFFu, "|ValidateOSBeforeExtraction          |User confirmed to cancel the extraction"},
+        {IDYES, 0u, "|ValidateOSBeforeExtraction          |User confirmed to continue the extraction"},
+    };
+    for (const auto& c : cases) {
+        std::wstring question;
+        std::vector<std::wstring> tempFiles;
+        std::string settingsText;
+        bool lockHeld = false;
+        ProgramRun run = RunExe(package, L"", 60000, [&](HWND box) {
+            question = WindowTexts(box);
+            auto folders = PackageTempFolders();
+            if (folders.size() == 1) {
+                WIN32_FIND_DATAW found;
+                HANDLE find = FindFirstFileW((folders[0] + L"\\*").c_str(), &found);
+                if (find != INVALID_HANDLE_VALUE) {
+                    do {
+                        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) tempFiles.push_back(found.cFileName);
+                    } while (FindNextFileW(find, &found));
+                    FindClose(find);
+                }
+                std::wstring ini = folders[0] + L"\\Properties_Qirva.ini";
+                std::string bytes = ReadBytes(ini);
+                settingsText = ToUtf8(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2));
+                HANDLE writer = CreateFileW(ini.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr);
+                lockHeld = writer == INVALID_HANDLE_VALUE;
+                if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+            }
+            SendMessageW(box, WM_COMMAND, c.answer, 0);
+        });
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_NE(question.find(L" is not supported. Do you want to continue?"), std::wstring::npos) << ToUtf8(question);
+        std::sort(tempFiles.begin(), tempFiles.end());
+        EXPECT_EQ(tempFiles, (std::vector<std::wstring>{L"Default1031.ulf", L"Properties_Qirva.ini"}));
+        // The password keys were moved out of the extracted settings file, which is locked.
+        EXPECT_EQ(settingsText.find("ExtractionPassword"), std::string::npos) << settingsText;
+        EXPECT_EQ(settingsText.find("ExtractPasswordRequired"), std::string::npos);
+        EXPECT_EQ(settingsText.find("Number="), std::string::npos);
+        EXPECT_NE(settingsText.find("Required=1"), std::string::npos);
+        EXPECT_TRUE(lockHeld);
+        auto log = ReadLogLines(ExtractionLogPath(kLog));
+        EXPECT_TRUE(Contains(log, "|ERROR     |ValidateOSBeforeExtraction          |Current operating system not supported"));
+        EXPECT_TRUE(Contains(log, c.line));
+        EXPECT_TRUE(PackageTempFolders().empty());
+    }
+}
+
+}  // namespace

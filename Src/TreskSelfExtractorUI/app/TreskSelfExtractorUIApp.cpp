@@ -228,7 +228,7 @@ void CTreskSelfExtractorUIApp::ValidateOSBeforeExtraction() {
     theLog.Log(LOG_INFO, function, L"Operating System will be validated before extraction");
     theLog.Log(LOG_INFO, function, L"Confirming from user : ");
     std::wstring text = ReplaceAll(GetText(418), L"[OSNAME]",
-                                   FormatWide(L"%s %s %s", osName, theOSValidator.GetEditionCode(), servicePack));
+                                   FormatWide(L"%s %s %s", osName, theOSValidator.GetProductName(), servicePack));
     if (AppMessageBox(text, MB_YESNO) == IDNO) {
         theLog.Log(LOG_INFO, function, L"User confirmed to cancel the extraction");
         Quit(-1, -1, L"");
