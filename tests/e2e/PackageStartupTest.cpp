@@ -139,7 +139,7 @@ TEST_F(PackageStartupTest, PasswordFromTheCommandLine) {
         EXPECT_TRUE(Contains(log, c.line)) << ToNarrow(c.arguments);
         bool refused = std::string(c.line).find("ERROR") != std::string::npos;
         // A refused run stops before the front end.
-        EXPECT_EQ(Contains(log, "|RunUnattended"), !refused) << ToNarrow(c.arguments);
+        EXPECT_EQ(Contains(log, "|ExtractPath                         |"), !refused) << ToNarrow(c.arguments);
         EXPECT_TRUE(PackageTempFolders().empty());
     }
 }
@@ -196,7 +196,7 @@ TEST_F(PackageStartupTest, ExtractPathCandidatesFallThroughInOrder) {
         EXPECT_EQ(run.exitCode, 0u);
         auto log = ReadLogLines(ExtractionLogPath(kLog));
         ExpectInOrder(log, c.lines);
-        EXPECT_TRUE(Contains(log, "|RunUnattended")) << ToNarrow(c.commandLine);
+        EXPECT_TRUE(Contains(log, "|ExtractPath                         |")) << ToNarrow(c.commandLine);
     }
     CUtil::DeleteTree(L"C:\\Target");
 }
@@ -209,14 +209,18 @@ TEST_F(PackageStartupTest, NoFolderWithRoomEndsSilentRunWithExitCodeZero) {
     auto log = ReadLogLines(ExtractionLogPath(kLog));
     EXPECT_TRUE(Contains(log, "|WARNING   |CheckFreeSpace                      |Space on drive "));
     EXPECT_TRUE(Contains(log, "|ERROR     |CQirvaInitalizer::InitDisplay       |Valid Extract path could not be found"));
-    EXPECT_FALSE(Contains(log, "|RunUnattended"));
+    EXPECT_FALSE(Contains(log, "|ExtractPath                         |"));
     EXPECT_TRUE(PackageTempFolders().empty());
 }
 
 TEST_F(PackageStartupTest, DamagedContainerEndsWithMinusOne) {
     std::wstring package = MakePackage(folder.Path(), L"Cut.exe", kSettings, {{"Default1031.ulf", German()}});
+    // Cut the file inside the language file's data, just before the payload entry.
     std::string bytes = ReadBytes(package);
-    ASSERT_TRUE(WriteBytes(package, bytes.substr(0, bytes.size() - 20)));
+    std::string marker = Utf16File("{20726377-9F91-41b8-B514-20AE00AA235D}").substr(2);
+    size_t payloadEntry = bytes.rfind(marker);
+    ASSERT_NE(payloadEntry, std::string::npos);
+    ASSERT_TRUE(WriteBytes(package, bytes.substr(0, payloadEntry - 10)));
     ProgramRun run = RunExe(package, L"-silent");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);

@@ -7,6 +7,7 @@
 
 #include "../unit/TestSupport.h"
 #include "ProgramRunner.h"
+#include "TestPackage.h"
 #include "app/SingleInstance.h"
 
 namespace {
@@ -25,34 +26,47 @@ protected:
         DeleteFileW(MasterLogPath().c_str());
         ASSERT_TRUE(PackageTempFolders().empty()) << "a package temporary folder was left behind by an earlier run";
     }
+    // A small complete package, for the cases that need a run to get through.
+    std::wstring Package() {
+        return MakePackage(folder.Path(), L"Small.exe", "[Package]\nName=Small Package\n");
+    }
+    ScratchFolder folder{L"startup"};
 };
 
 TEST_F(StartupTest, RunModesEndCleanly) {
     struct Case {
         const wchar_t* arguments;
         const char* mode;
+        DWORD exitCode;
+        int errors;
         int warnings;
     };
-    // Without a package nothing lists English as a setup language, which Unattended mode warns of.
+    // The bare program carries no payload: Silent and Unattended runs find no cabinet to extract
+    // (a missing part, exit code -1). Without a package nothing lists English as a setup
+    // language, which Unattended mode warns of, and the extraction folder is the temporary folder
+    // itself, which is never emptied.
     const Case cases[] = {
-        {L"", "Full GUI", 0},
-        {L"-silent", "Silent", 0},
-        {L"-unattended", "Unattended", 1},
-        {L"-unattended -silent", "Silent", 0},
-        {L"/SILENT -debug -unknown -extractpath", "Silent", 0},
+        {L"", "Full GUI", 0, 0, 0},
+        {L"-silent", "Silent", 0xFFFFFFFFu, 1, 1},
+        {L"-unattended", "Unattended", 0xFFFFFFFFu, 1, 2},
+        {L"-unattended -silent", "Silent", 0xFFFFFFFFu, 1, 1},
+        {L"/SILENT -debug -unknown -extractpath", "Silent", 0xFFFFFFFFu, 1, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "arguments: " << std::string(c.arguments, c.arguments + wcslen(c.arguments)));
         ProgramRun run = RunProgram(c.arguments);
         ASSERT_TRUE(run.finished);
-        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_EQ(run.exitCode, c.exitCode);
         auto lines = ReadLogLines(MasterLogPath());
         EXPECT_TRUE(Contains(lines, "|Directory created : C:\\{"));
         auto extraction = ReadLogLines(ExtractionLogPath());
         EXPECT_TRUE(Contains(extraction, "|          |GUI Mode                            |" + std::string(c.mode)));
         EXPECT_TRUE(Contains(extraction, "|Deleting folder :                   |C:\\{"));
+        if (c.errors) {
+            EXPECT_TRUE(Contains(extraction, "|ERROR     |ExtractPackage                      |Part file C:\\{"));
+        }
         ExpectMasterLogHandedOver(ExtractionLogPath());
-        ExpectFinalFrame(ExtractionLogPath(), "Success", 0, c.warnings);
+        ExpectFinalFrame(ExtractionLogPath(), c.errors ? "Fail" : "Success", c.errors, c.warnings);
         // The package temporary folder is gone again.
         EXPECT_TRUE(PackageTempFolders().empty());
     }
@@ -85,7 +99,7 @@ TEST_F(StartupTest, SecondInstanceWritesOneErrorLineAndCreatesNothing) {
     CloseHandle(first);
 
     // With the mutex released the next start runs normally.
-    run = RunProgram(L"-silent");
+    run = RunExe(Package(), L"-silent");
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_FALSE(Contains(ReadLogLines(MasterLogPath()), "Another instance"));
 }
@@ -98,13 +112,13 @@ TEST_F(StartupTest, MasterLogHeldByAnotherProcessGoesToTheLogonNameFile) {
     std::wstring alternative = CUtil::AddUserNameToFileName(MasterLogPath());
     DeleteFileW(alternative.c_str());
 
-    ProgramRun run = RunProgram(L"-silent");
+    ProgramRun run = RunExe(Package(), L"-silent");
     CloseHandle(held);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(ReadBytes(MasterLogPath()), "old run\r\n");
-    ExpectMasterLogHandedOver(ExtractionLogPath(), alternative);
-    ExpectFinalFrame(ExtractionLogPath(), "Success", 0, 0);
+    ExpectMasterLogHandedOver(ExtractionLogPath(L"Small Package.log"), alternative);
+    ExpectFinalFrame(ExtractionLogPath(L"Small Package.log"), "Success", 0, 0);
     DeleteFileW(alternative.c_str());
 }
 
@@ -112,8 +126,9 @@ TEST_F(StartupTest, LogFolderThatCannotBeCreatedLosesLinesOnly) {
     // S: cannot be written: every log line is lost, the run itself goes on and ends normally.
     wchar_t previous[MAX_PATH] = {};
     GetEnvironmentVariableW(L"ALLUSERSPROFILE", previous, MAX_PATH);
+    std::wstring package = Package();
     SetEnvironmentVariableW(L"ALLUSERSPROFILE", L"S:\\");
-    ProgramRun run = RunProgram(L"-silent");
+    ProgramRun run = RunExe(package, L"-silent");
     SetEnvironmentVariableW(L"ALLUSERSPROFILE", previous);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);

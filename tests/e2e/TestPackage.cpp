@@ -5,6 +5,8 @@
 #include <stdexcept>
 
 #include "ProgramRunner.h"
+#include "cab/CabSource.h"
+#include "cab/CabWriter.h"
 #include "container/Container.h"
 #include "container/VersionStamp.h"
 #include "io/File.h"
@@ -26,8 +28,37 @@ std::string Utf16File(const std::string& utf8Text) {
     return EncodeUtf16LeWithBom(utf8Text);
 }
 
+std::string MakeCabinet(const std::wstring& scratch, const std::vector<TestFile>& files) {
+    std::string folder = ToUtf8(scratch) + "\\payload_source";
+    std::string error;
+    CreateDirectoryW(FromUtf8(folder).c_str(), nullptr);
+    for (const auto& file : files) {
+        std::string path = folder + "\\" + file.name;
+        FILE* out = OpenFile(path, "wb");
+        if (!out) throw std::runtime_error("cannot write " + path);
+        WriteAll(out, file.bytes.data(), file.bytes.size());
+        fclose(out);
+    }
+    std::vector<CabSourceFile> sources;
+    if (!CollectPayloadFolder(folder, sources, error)) throw std::runtime_error(error);
+    CabWriteOptions options;
+    options.setId = 0;
+    CabWriteResult result;
+    std::string cabinet = ToUtf8(scratch) + "\\payload.cab";
+    if (!WriteCabinet(sources, cabinet, options, result, error)) throw std::runtime_error(error);
+    std::string bytes;
+    if (!ReadWholeFile(cabinet, bytes, error)) throw std::runtime_error(error);
+    return bytes;
+}
+
 std::wstring MakePackage(const std::wstring& folder, const std::wstring& exeName, const std::string& settings,
                          const std::vector<TestFile>& supportFiles, const std::string* payload) {
+    // Without a payload of its own a package carries one small file, so a run gets through.
+    std::string defaultPayload;
+    if (!payload) {
+        defaultPayload = MakeCabinet(folder, {{"readme.txt", "example payload\r\n"}});
+        payload = &defaultPayload;
+    }
     std::string error, program;
     if (!ReadWholeFile(ToUtf8(ProgramPath()), program, error)) throw std::runtime_error(error);
     VersionStampLocation stamp;

@@ -54,12 +54,17 @@ bool JoinCabinets(const std::vector<std::string>& paths, const std::vector<CabHe
                   std::vector<std::unique_ptr<InputFile>>& inputs, std::vector<SetFolder>& folders,
                   std::vector<SetFile>& files, std::string& error) {
     std::vector<const CabFileRecord*> continuing;  // continued into the cabinet being joined
+    if (headers[0].cabinetIndex != 0 || (headers[0].flags & CAB_FLAG_PREV_CABINET)) {
+        error = paths[0] + ": cabinet " + std::to_string(headers[0].cabinetIndex) +
+                " of its set, not the first; give the whole set from its first part";
+        return false;
+    }
     for (size_t k = 0; k < headers.size(); ++k) {
         const CabHeader& header = headers[k];
         const std::string& path = paths[k];
-        if (header.setId != headers[0].setId || header.cabinetIndex != headers[0].cabinetIndex + k) {
+        if (header.setId != headers[0].setId || header.cabinetIndex != k) {
             error = path + ": cabinet " + std::to_string(header.cabinetIndex) + " of set " +
-                    std::to_string(header.setId) + " where cabinet " + std::to_string(headers[0].cabinetIndex + k) +
+                    std::to_string(header.setId) + " where cabinet " + std::to_string(k) +
                     " of set " + std::to_string(headers[0].setId) + " belongs";
             return false;
         }
@@ -70,8 +75,7 @@ bool JoinCabinets(const std::vector<std::string>& paths, const std::vector<CabHe
         }
         bool continues = !continuing.empty();
         if (fromPrev.size() != continuing.size()) {
-            error = path + (k == 0 ? ": continues files from a cabinet before it; give the whole set"
-                                   : ": does not continue the files the cabinet before it continues");
+            error = path + ": does not continue the files the cabinet before it continues";
             return false;
         }
         for (size_t i = 0; i < fromPrev.size(); ++i) {

@@ -88,14 +88,14 @@ bool CabFolderDecoder::NextBlock(std::string& error) {
         error = "cannot start the decompressor";
         return false;
     }
+    compressed.clear();
+    uint16_t uncompressed = 0;
+    if (!ReadRawBlock(compressed, uncompressed, error)) return false;
     if (blockNumber > 0 && window.size() != CAB_BLOCK_BYTES) {
         error = folderName + ": block " + std::to_string(blockNumber - 1) + " holds " + std::to_string(window.size()) +
                 " bytes but is not the folder's last; readers need 32768";
         return false;
     }
-    compressed.clear();
-    uint16_t uncompressed = 0;
-    if (!ReadRawBlock(compressed, uncompressed, error)) return false;
     std::string where = folderName + ": block " + std::to_string(blockNumber);
     if (compressed.size() < 2 || compressed[0] != 'C' || compressed[1] != 'K') {
         error = where + " is not MSZIP data (no CK signature)";

@@ -1,5 +1,6 @@
 #include "app/TreskSelfExtractorUIApp.h"
 
+#include <commctrl.h>
 #include <ole2.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@ using std::min;
 #include "app/RunMode.h"
 #include "app/SingleInstance.h"
 #include "checks/OSValidator.h"
+#include "cleanup/DeleteOnExit.h"
 #include "extract/FileHash.h"
 #include "log/BuildLogFile.h"
 #include "package/Languages.h"
@@ -20,6 +22,7 @@ using std::min;
 #include "package/Settings.h"
 #include "package/UiText.h"
 #include "util/Util.h"
+#include "wizard/UnattendedExtracter.h"
 
 CTreskSelfExtractorUIApp theApp;
 
@@ -32,6 +35,9 @@ int CTreskSelfExtractorUIApp::GetRunMode() const {
 }
 
 int CTreskSelfExtractorUIApp::InitInstance() {
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
     // 1. Imaging library.
     Gdiplus::GdiplusStartupInput gdiplusInput;
     Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
@@ -243,8 +249,8 @@ void CTreskSelfExtractorUIApp::RunWizard(int defaultPathUsable) {
 }
 
 void CTreskSelfExtractorUIApp::RunUnattended() {
-    theLog.Log(LOG_INFO, L"RunUnattended", L"The progress window is not part of this build (unattended : %d)",
-               unattendedFlag);
+    CUnattendedExtracter window(unattendedFlag);
+    window.DoModal();
 }
 
 void CTreskSelfExtractorUIApp::CopyBandImage(const wchar_t* key, std::wstring& copyPath) {
@@ -285,6 +291,7 @@ void CTreskSelfExtractorUIApp::DeletePackageTempFolder() {
     UnlockSettingsFile();
     if (tempFolderDeleted) return;
     tempFolderDeleted = 1;
+    if (extractionCancelledFlag.load() == 1) DeleteExtractedContents();
     std::wstring folder = theInitializer.GetTempFolder();
     CUtil::AddTrailingBackslash(folder);
     if (folder.size() <= 3) return;

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/ReturnCodes.h"
 #include "app/WorkerThread.h"
 
 class CExtractorCommandOpt;
@@ -42,6 +43,9 @@ public:
     HWND GetMainWindow() const { return mainWindow; }
     const std::wstring& GetApplicationName() const { return applicationName; }
     WorkerThread& GetWorkerThread() { return workerThread; }
+    CReturnCodeMessages& GetReturnCodes() { return returnCodes; }
+    const CLogFontSpec& GetHeadingLogFont() const { return headingLogFont; }
+    const CLogFontSpec& GetStatusLogFont() const { return statusLogFont; }
     int IsCjkUi() const { return cjkUi; }
     int GetOsVerdict() const { return osVerdict; }
     int GetDeleteOnExit() const { return deleteOnExit; }
@@ -78,6 +82,7 @@ private:
     int setupReturnCode = -2;
     int tempFolderDeleted = 0;
     WorkerThread workerThread;
+    CReturnCodeMessages returnCodes;
 };
 
 // What the program makes of a password stored rotated by number within the printable codes.

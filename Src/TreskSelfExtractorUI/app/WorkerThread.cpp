@@ -35,6 +35,23 @@ int WorkerThread::Stop() {
     return timedOut;
 }
 
+int WorkerThread::StopAndHold(DWORD timeout) {
+    int timedOut = 0;
+    if (HasThread()) {
+        if (stopEvent) SetEvent(stopEvent);
+        ResumeThread(thread);
+        if (GetCurrentThreadId() != threadId && WaitForSingleObject(thread, timeout) == WAIT_TIMEOUT) {
+            SuspendThread(thread);
+            timedOut = 1;
+        }
+        CloseHandle(thread);
+        thread = nullptr;
+        threadId = 0;
+    }
+    if (stopEvent) ResetEvent(stopEvent);
+    return timedOut;
+}
+
 void WorkerThread::Suspend() {
     if (HasThread()) SuspendThread(thread);
 }

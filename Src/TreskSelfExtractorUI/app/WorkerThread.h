@@ -27,6 +27,9 @@ public:
     // Signals the stop event, resumes the thread and waits up to 1000 ms for it. Returns 1 when
     // the wait timed out (the handle is closed all the same), else 0.
     int Stop();
+    // Stop for a worker whose files are about to be removed: when it does not end within
+    // timeout ms it is suspended for good, so it can no longer write. Returns 1 on timeout.
+    int StopAndHold(DWORD timeout);
     void Suspend();
     void Resume();
 

@@ -6,6 +6,8 @@
 
 #include "app/AppMessageBox.h"
 #include "checks/OSValidator.h"
+#include "extract/CabDecompressor.h"
+#include "extract/FileHash.h"
 #include "log/BuildLogFile.h"
 #include "package/Languages.h"
 #include "package/QirvaInitalizer.h"
@@ -229,4 +231,76 @@ void CExtractorValidator::SetLanguaeForProgressBar(int language) {
     }
     theInitializer.SetSetupLanguage(language);
     LoadLanguageFile(language, theInitializer.GetTempFolder());
+}
+
+std::wstring CExtractorValidator::PartName(int number) const {
+    return partPattern.empty() ? std::wstring() : partPattern + FormatWide(L"%03d", number);
+}
+
+std::wstring CExtractorValidator::GetValidPartName(std::wstring& missingPart, TextList& status) {
+    std::wstring folder = CUtil::GetProgramFolder();
+    CUtil::AddTrailingBackslash(folder);
+    std::wstring base = GetSettingString(settingsPath, L"Package", L"MultipartFileName");
+    partPattern = base + L".";
+    std::wstring candidate = folder + base + L".001";
+    std::wstring accepted;
+    if (CUtil::FileExists(candidate) && CCabDecompressor().GetCabinetSetId(candidate) == theInitializer.GetCabinetSetId()) {
+        accepted = candidate;
+    } else {
+        // The package and its parts may have been renamed after download: the parts then carry
+        // the program's file name without its last five characters.
+        std::wstring program = CUtil::GetProgramFileName();
+        std::wstring alternativeBase = program.size() > 5 ? program.substr(0, program.size() - 5) : std::wstring();
+        std::wstring alternative = folder + alternativeBase + L".001";
+        if (!alternativeBase.empty() && CUtil::FileExists(alternative) && theInitializer.GetCabinetSetId() != 0) {
+            accepted = alternative;
+            partPattern = alternativeBase + L".";
+        }
+    }
+    if (accepted.empty()) {
+        missingPart = candidate;
+        partPattern.clear();
+        status.push_front(FormatWide(L"Multi part File not found : %s", candidate));
+    }
+    firstPartName = PartName(1);
+    return accepted;
+}
+
+int CExtractorValidator::ValidateParts(std::wstring& missingPart, TextList& status) {
+    if (GetValidPartName(missingPart, status).empty()) return -2;
+    std::wstring folder = CUtil::GetProgramFolder();
+    CUtil::AddTrailingBackslash(folder);
+    int result = 0;
+    for (int n = 1;; ++n) {
+        std::wstring key = FormatWide(L"%03d", n);
+        if (GetSettingString(settingsPath, L"PartFileIno", key.c_str()).empty()) break;
+        std::wstring path = folder + PartName(n);
+        status.push_front(FormatWide(L"Validating cabinet : %s", path));
+        if (!CUtil::FileExists(path)) {
+            result = -2;
+            missingPart = path;
+            status.push_front(FormatWide(L"Multi part File not found : %s", path));
+            continue;
+        }
+        std::wstring hash, errorText;
+        unsigned long code = ComputeFileHash(path, hash, errorText);
+        if (code != 0) {
+            status.push_front(FormatWide(L"%s : Return Code : %d", errorText, static_cast<int>(code)));
+        } else {
+            std::wstring expected = GetSettingString(settingsPath, L"HashCode", key.c_str());
+            status.push_front(FormatWide(L"Hash code for : %s is :%s", path, expected));
+            if (hash != expected) {
+                result = -5;
+                missingPart = path;
+                status.push_front(FormatWide(L"File is corrupt  : %s", path));
+                continue;
+            }
+        }
+        if (!CCabDecompressor().ValidateCabinetFile(path)) {
+            result = -3;
+            missingPart = path;
+            status.push_front(FormatWide(L"Could not get the file status of the file : %s", path));
+        }
+    }
+    return result;
 }

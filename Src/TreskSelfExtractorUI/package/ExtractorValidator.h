@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "util/Util.h"
+
 class CExtractorValidator {
 public:
     void SetSettingsPath(const std::wstring& path) { settingsPath = path; }
@@ -24,14 +26,25 @@ public:
     // Bytes the extraction needs on the drive of candidateFolder.
     int64_t GetRequiredSpace(const std::wstring& tempFolder, const std::wstring& candidateFolder, int multiPart);
 
+    // Part files of a multi-part package: found beside the program, hashed and compared with the
+    // settings. Status lines are added at the head of the list.
+    std::wstring GetValidPartName(std::wstring& missingPart, TextList& status);
+    int ValidateParts(std::wstring& missingPart, TextList& status);
+    const std::wstring& GetFirstPartName() const { return firstPartName; }
+    const std::wstring& GetPartPattern() const { return partPattern; }
+
     // Command-line values that only Silent and Unattended runs honour.
     void ValidateAndSetAutolaunchFromCommandLine(const std::wstring& autolaunchValue);
     void ValidateSetupLangPassedFromCommandLine(const std::wstring& setupLanguageValue);
     void SetLanguaeForProgressBar(int language);
 
 private:
+    std::wstring PartName(int number) const;
+
     std::wstring settingsPath;
     std::wstring lastFolder;
+    std::wstring partPattern;    // base name, "." and the three-digit part number
+    std::wstring firstPartName;
 };
 
 // Trims the folder and each of its components and collapses runs of backslashes; no trailing

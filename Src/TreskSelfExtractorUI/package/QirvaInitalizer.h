@@ -82,6 +82,10 @@ public:
     void SetPackageResultCode(int code) { packageResultCode = code; }
     int GetSetupReturnCodeValid() const { return setupReturnCodeValid; }
     void SetSetupReturnCodeValid(int valid) { setupReturnCodeValid = valid; }
+    int GetApplyToAll() const { return applyToAll; }
+    void SetApplyToAll(int value) { applyToAll = value; }
+    const std::wstring& GetLastCabinetName() const { return lastCabinetName; }
+    void SetLastCabinetName(const std::wstring& name) { lastCabinetName = name; }
     int GetOverwriteWithoutPrompt() const { return overwriteWithoutPrompt; }
     void SetOverwriteWithoutPrompt(int value) { overwriteWithoutPrompt = value; }
 
@@ -112,6 +116,8 @@ private:
     int commandLineLanguage = 1033;
     int setupLanguage = 1033;
     int overwriteWithoutPrompt = 0;
+    int applyToAll = 0;
+    std::wstring lastCabinetName;
     int multiPart = 0;
     int conditionCheckSuppressed = 0;
     int noOSCheck = 0;

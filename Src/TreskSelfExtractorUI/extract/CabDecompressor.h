@@ -1,0 +1,97 @@
+#pragma once
+// Extracts the package's cabinets through the system's cabinet library: one cabinet or a chain
+// of part files, with the package's own signature, the overwrite prompt, file times and
+// attributes, and the records of every file and folder written.
+
+#include <windows.h>
+#include <fdi.h>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "app/WorkerMessages.h"
+#include "extract/CabError.h"
+
+// Answers of the overwrite prompt, written by the window that shows it.
+enum : int {
+    OVERWRITE_YES = 1000,
+    OVERWRITE_YES_TO_ALL = 1001,
+    OVERWRITE_NO = 1002,
+    OVERWRITE_NO_TO_ALL = 1003,
+    OVERWRITE_CANCEL = 1004,
+};
+extern std::atomic<int> overwriteDecision;
+// The file being extracted; the driver names it in its messages.
+std::wstring GetCurrentFilePath();
+
+class CCabDecompressor {
+public:
+    explicit CCabDecompressor(HWND window = nullptr);
+    virtual ~CCabDecompressor();
+    CCabDecompressor(const CCabDecompressor&) = delete;
+    CCabDecompressor& operator=(const CCabDecompressor&) = delete;
+
+    int ExtractCabinet(const std::wstring& cabinetPath, const std::wstring& targetFolder);
+    int GetErrorCode() const { return error.GetErrorCode(); }
+    std::wstring GetErrorText() const { return error.GetErrorText(); }
+    unsigned long GetLastSystemError() const { return lastSystemError; }
+    const std::wstring& GetNextCabinetName() const { return nextCabinetName; }
+
+    bool IsCabinet(const std::wstring& path, FDICABINETINFO* info);
+    uint16_t GetCabinetSetId(const std::wstring& path);
+    bool ValidateCabinetFile(const std::wstring& path);
+
+    // The seven file primitives the library works through.
+    virtual void* Alloc(ULONG size);
+    virtual void Free(void* memory);
+    virtual UINT Read(INT_PTR file, void* buffer, UINT count);
+    virtual UINT Write(INT_PTR file, void* buffer, UINT count);
+    virtual int Close(INT_PTR file);
+    virtual long Seek(INT_PTR file, long distance, int origin);
+    virtual INT_PTR Open(const char* utf8Name, int flags, int mode);
+
+    // The library's notifications.
+    INT_PTR Notify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION info);
+
+private:
+    bool Initialize();
+    INT_PTR OnCabinetInfo(PFDINOTIFICATION info);
+    INT_PTR OnNextCabinet(PFDINOTIFICATION info);
+    INT_PTR OnCopyFile(PFDINOTIFICATION info);
+    INT_PTR OnCloseFile(PFDINOTIFICATION info);
+    INT_PTR FileOverwrite(const std::wstring& path);
+    INT_PTR OpenOutput(const std::wstring& path, bool truncate);
+    int CreateFolderTree(const std::wstring& folder);
+    void SetFileTimeAndAttributes(const std::wstring& path, USHORT date, USHORT time, USHORT attributes);
+    void LogLine(int level, const wchar_t* function, const std::wstring& text);
+
+    unsigned long lastSystemError = 0;
+    bool replacedFile = false;
+    HWND window;
+    std::wstring targetFolder;
+    std::wstring nextCabinetName;
+    CError error;
+    HFDI context = nullptr;
+    HMODULE module = nullptr;
+    decltype(&FDICreate) fdiCreate = nullptr;
+    decltype(&FDICopy) fdiCopy = nullptr;
+    decltype(&FDIIsCabinet) fdiIsCabinet = nullptr;
+    decltype(&FDIDestroy) fdiDestroy = nullptr;
+    // Files the library opened for reading, with their current offset (the signature is checked
+    // on every read that starts at offset 0).
+    std::map<INT_PTR, int64_t> inputPositions;
+    INT_PTR currentOutput = 0;
+    std::wstring currentOutputPath;
+    // Multi-part packages: the next-cabinet names stored in the cabinets, mapped to the names of
+    // the part files on disk.
+    std::map<std::string, std::string> renamedCabinets;
+    CWorkerLogRecord logRecord;
+};
+
+// A stored name that stays inside the target folder: relative, no drive, no colon, no ".." or
+// "." component, no empty component after the leading backslash.
+bool IsSafeStoredName(const std::wstring& name);
+// The path of the library in the system folder; never the folder the package was started from.
+std::wstring SystemCabinetLibraryPath();
