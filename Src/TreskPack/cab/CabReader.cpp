@@ -2,6 +2,7 @@
 
 #include "cab/CabReader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <set>

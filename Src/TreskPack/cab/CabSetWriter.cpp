@@ -17,6 +17,7 @@
 //   the same offset and size;
 // - disk names are never empty.
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>

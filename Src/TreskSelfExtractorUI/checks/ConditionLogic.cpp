@@ -15,7 +15,8 @@ std::vector<int> VersionComponents(const std::wstring& text) {
     size_t underscore = version.find(L'_');
     if (underscore != std::wstring::npos) version[underscore] = L'.';
     std::vector<int> components;
-    for (const auto& item : checktext::SplitInOrder(version, L".")) components.push_back(checktext::LeadingNumber(item));
+    for (const auto& item : checktext::SplitInOrder(version, L"."))
+        components.push_back(checktext::LeadingNumber(item));
     return components;
 }
 
@@ -182,7 +183,8 @@ int IsNameShownInExpression(const std::wstring& expression, const std::wstring& 
 
     // Otherwise the first plain occurrence shows it; a name that only occurs as "not name" is
     // not shown.
-    std::vector<std::wstring> words = checktext::SplitInOrder(ReplaceAll(ReplaceAll(text, L"(", L" "), L")", L" "), L" ");
+    std::wstring spaced = ReplaceAll(ReplaceAll(text, L"(", L" "), L")", L" ");
+    std::vector<std::wstring> words = checktext::SplitInOrder(spaced, L" ");
     bool negated = false;
     for (size_t i = 0; i < words.size(); ++i) {
         if (words[i] == wanted) return 1;

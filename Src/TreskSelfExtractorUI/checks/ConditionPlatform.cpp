@@ -27,41 +27,40 @@ std::wstring TextOfData(const wchar_t* data, size_t characters) {
     return std::wstring(data, length);
 }
 
+// Reads the value's data into the buffer; bytes holds its size before and the data's size after.
+bool QueryData(HKEY key, const std::wstring& valueName, void* buffer, DWORD& bytes) {
+    return RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, static_cast<BYTE*>(buffer), &bytes) ==
+           ERROR_SUCCESS;
+}
+
 std::wstring ValueAsText(HKEY key, const std::wstring& valueName, DWORD type, DWORD size) {
-    const wchar_t* name = valueName.c_str();
     switch (type) {
         case REG_DWORD: {
             DWORD number = 0;
             DWORD bytes = sizeof(number);
-            if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&number), &bytes) != ERROR_SUCCESS ||
-                bytes != sizeof(number))
-                return std::wstring();
+            if (!QueryData(key, valueName, &number, bytes) || bytes != sizeof(number)) return std::wstring();
             return std::to_wstring(static_cast<int32_t>(number));
         }
         case REG_QWORD: {
             // Shown like REG_DWORD: the signed decimal of the number.
             uint64_t number = 0;
             DWORD bytes = sizeof(number);
-            if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&number), &bytes) != ERROR_SUCCESS ||
-                bytes != sizeof(number))
-                return std::wstring();
+            if (!QueryData(key, valueName, &number, bytes) || bytes != sizeof(number)) return std::wstring();
             return std::to_wstring(static_cast<int64_t>(number));
         }
         case REG_MULTI_SZ: {
             std::vector<wchar_t> data(size / sizeof(wchar_t) + 2, L'\0');
             DWORD bytes = static_cast<DWORD>((data.size() - 2) * sizeof(wchar_t));
-            if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &bytes) != ERROR_SUCCESS)
-                return std::wstring();
+            if (!QueryData(key, valueName, data.data(), bytes)) return std::wstring();
             return TextOfData(data.data(), bytes / sizeof(wchar_t));
         }
         case REG_BINARY:
             return std::wstring();
         default: {
+            // Strings and every other type: text of at most 1024 characters, empty when longer.
             wchar_t data[1024];
             DWORD bytes = sizeof(data);
-            if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS ||
-                bytes == 0)
-                return std::wstring();
+            if (!QueryData(key, valueName, data, bytes) || bytes == 0) return std::wstring();
             return TextOfData(data, bytes / sizeof(wchar_t));
         }
     }
@@ -82,11 +81,16 @@ struct VersionLibrary {
         if (length == 0 || length >= MAX_PATH) return;
         HMODULE library = LoadLibraryW((std::wstring(folder, length) + L"\\version.dll").c_str());
         if (!library) return;
-        getSize = reinterpret_cast<SizeFunction>(reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoSizeW")));
-        getInfo = reinterpret_cast<InfoFunction>(reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoW")));
-        query = reinterpret_cast<QueryFunction>(reinterpret_cast<void*>(GetProcAddress(library, "VerQueryValueW")));
+        getSize = Function<SizeFunction>(library, "GetFileVersionInfoSizeW");
+        getInfo = Function<InfoFunction>(library, "GetFileVersionInfoW");
+        query = Function<QueryFunction>(library, "VerQueryValueW");
     }
     bool Ready() const { return getSize && getInfo && query; }
+
+    template <typename FunctionType>
+    static FunctionType Function(HMODULE library, const char* name) {
+        return reinterpret_cast<FunctionType>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+    }
 };
 
 const VersionLibrary& Versions() {

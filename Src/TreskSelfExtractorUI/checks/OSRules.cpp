@@ -226,7 +226,8 @@ std::wstring COSValidator::ValiodateOSVariants(const std::wstring& operand, cons
     // by the words they were turned into, so an operand written in capitals that contains OR or
     // AND (STANDARD) is read as an operator.
     using checktext::ReplaceAll;
-    std::wstring marked = ReplaceAll(ReplaceAll(ReplaceAll(text, L"&&!", L";ANDNOT;"), L"&&", L";AND;"), L"||", L";OR;");
+    std::wstring marked = ReplaceAll(text, L"&&!", L";ANDNOT;");
+    marked = ReplaceAll(ReplaceAll(marked, L"&&", L";AND;"), L"||", L";OR;");
     std::wstring rebuilt;
     for (const auto& item : checktext::SplitInOrder(marked, L";")) {
         if (item.find(L"OR") != std::wstring::npos) {
@@ -252,7 +253,8 @@ std::wstring COSValidator::ReduceVariantExpression(const std::wstring& text) {
         if (size >= 4) result = Negated(result[3]) + result.substr(4);
     } else if (size >= 4 && result.compare(size - 4, 3, L"&&!") == 0) {
         // "X||&&!Y" reads "X or not Y"; "X&&!Y" is left to the pairs below.
-        if (size >= 6 && result.compare(size - 6, 2, L"||") == 0) result = result.substr(0, size - 4) + Negated(result[size - 1]);
+        if (size >= 6 && result.compare(size - 6, 2, L"||") == 0)
+            result = result.substr(0, size - 4) + Negated(result[size - 1]);
     } else if (size >= 3 && (checktext::StartsWith(result, L"&&") || checktext::StartsWith(result, L"||"))) {
         // A leading "&&" or "||" has nothing on its left and is dropped.
         result = result.substr(2);

@@ -77,6 +77,7 @@ public:
     int GetFileCount() const { return fileCount; }
     int IsMultiPart() const { return multiPart; }
     uint16_t GetCabinetSetId() const { return cabinetSetId; }
+    void SetCabinetSetId(uint16_t setId) { cabinetSetId = setId; }
     uint32_t GetBufferSize() const { return bufferSize; }
     int GetPackageResultCode() const { return packageResultCode; }
     void SetPackageResultCode(int code) { packageResultCode = code; }

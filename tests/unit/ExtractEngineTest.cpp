@@ -1,0 +1,469 @@
+// The cabinet engine over the system's cabinet library, on cabinets written by the packager.
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "CabTestSupport.h"
+#include "app/WorkerMessages.h"
+#include "app/WorkerThread.h"
+#include "extract/CabDecompressor.h"
+#include "extract/FileHash.h"
+#include "log/LogFile.h"
+
+#include <algorithm>
+#include <functional>
+#include "package/ExtractorValidator.h"
+#include "package/QirvaInitalizer.h"
+
+namespace {
+
+// A window that answers the engine's overwrite prompts from a script.
+std::deque<int> g_answers;
+int g_prompts = 0;
+int g_progress = 0;
+
+LRESULT CALLBACK PromptWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_OVERWRITE_PROMPT) {
+        ++g_prompts;
+        overwriteDecision = g_answers.empty() ? -1 : g_answers.front();
+        if (!g_answers.empty()) g_answers.pop_front();
+        return 1;
+    }
+    if (message == WM_EXTRACT_PROGRESS) {
+        ++g_progress;
+        return 1;
+    }
+    if (message == WM_WORKER_LOG) return HandleWorkerLog(wParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND PromptWindow() {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = PromptWindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"TreskPromptTestWindow";
+        RegisterClassW(&windowClass);
+        registered = true;
+    }
+    return CreateWindowW(L"TreskPromptTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                         nullptr);
+}
+
+std::vector<std::wstring> ListOf(const TextList& list) {
+    return std::vector<std::wstring>(list.begin(), list.end());
+}
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        theInitializer.SetTempFolder(settingsFolder.Path());
+        theValidator.SetSettingsPath(theInitializer.GetSettingsPath());
+        Settings("[Package]\nMultiPartDownload=0\n");
+        target = folder / L"out\\";
+        theInitializer.SetExtractPath(target);
+        theInitializer.writtenFiles.clear();
+        theInitializer.packageFiles.clear();
+        theInitializer.createdFolders.clear();
+        theInitializer.packageFolders.clear();
+        theInitializer.SetApplyToAll(0);
+        overwriteDecision = -1;
+        workerStopFlag = 0;
+        g_answers.clear();
+        g_prompts = 0;
+        g_progress = 0;
+        window = PromptWindow();
+    }
+    void TearDown() override { DestroyWindow(window); }
+    void Settings(const std::string& text) {
+        WriteBytes(settingsFolder / L"Properties_Qirva.ini", EncodeUtf16LeWithBom(text));
+        theInitializer.SetMultiPart();
+    }
+    ScratchFolder folder{L"engine"};
+    ScratchFolder settingsFolder{L"engineset"};
+    std::wstring target;
+    HWND window = nullptr;
+};
+
+TEST_F(EngineTest, SingleCabinetWithTimesAttributesAndRecords) {
+    auto cabinets = WriteTestCabinets(folder.Path(), L"single",
+                                      {{"top.txt", "top"},
+                                       {"sub\\deeper\\data.bin", Incompressible(100000)},
+                                       {"sub\\readonly.txt", "ro", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN},
+                                       {"empty.txt", ""},
+                                       {"caf\xC3\xA9.txt", "utf8 name"}});
+    ASSERT_EQ(cabinets.size(), 1u);
+    CCabDecompressor engine(window);
+    EXPECT_EQ(engine.ExtractCabinet(cabinets[0], target), 0) << Utf8Of(engine.GetErrorText());
+    EXPECT_EQ(engine.GetErrorText(), L"Success");
+    EXPECT_EQ(ReadBytes(target + L"top.txt"), "top");
+    EXPECT_EQ(ReadBytes(target + L"sub\\deeper\\data.bin"), Incompressible(100000));
+    EXPECT_EQ(ReadBytes(target + L"empty.txt"), "");
+    EXPECT_EQ(ReadBytes(target + L"caf\xE9.txt"), "utf8 name");
+    DWORD attributes = GetFileAttributesW((target + L"sub\\readonly.txt").c_str());
+    EXPECT_EQ(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(g_progress, 5);
+
+    // The stored date and time (local) come back as the file's last-write time.
+    WIN32_FILE_ATTRIBUTE_DATA source, extracted;
+    GetFileAttributesExW((folder / L"payload_single\\top.txt").c_str(), GetFileExInfoStandard, &source);
+    GetFileAttributesExW((target + L"top.txt").c_str(), GetFileExInfoStandard, &extracted);
+    WORD sourceDate, sourceTime, date, time;
+    FILETIME local;
+    FileTimeToLocalFileTime(&source.ftLastWriteTime, &local);
+    FileTimeToDosDateTime(&local, &sourceDate, &sourceTime);
+    FileTimeToLocalFileTime(&extracted.ftLastWriteTime, &local);
+    FileTimeToDosDateTime(&local, &date, &time);
+    EXPECT_EQ(date, sourceDate);
+    EXPECT_EQ(time, sourceTime);
+
+    // Records: every file written, every folder created and every folder of the package.
+    EXPECT_EQ(theInitializer.writtenFiles.size(), 5u);
+    EXPECT_EQ(ListOf(theInitializer.writtenFiles), ListOf(theInitializer.packageFiles));
+    auto folders = ListOf(theInitializer.packageFolders);
+    EXPECT_NE(std::find(folders.begin(), folders.end(), target + L"sub"), folders.end());
+    EXPECT_NE(std::find(folders.begin(), folders.end(), target + L"sub\\deeper"), folders.end());
+    EXPECT_EQ(std::find(folders.begin(), folders.end(), target.substr(0, target.size() - 1)), folders.end());
+    auto created = ListOf(theInitializer.createdFolders);
+    EXPECT_NE(std::find(created.begin(), created.end(), target), created.end());
+    EXPECT_NE(std::find(created.begin(), created.end(), target + L"sub\\deeper\\"), created.end());
+}
+
+TEST_F(EngineTest, StoredTimeAsUtcAndAttributesMasked) {
+    auto cabinets = WriteTestCabinets(folder.Path(), L"utc", {{"utc.txt", "u"}, {"local.txt", "l"}});
+    std::string bytes = ReadBytes(cabinets[0]);
+    size_t utc = AttributesOffset(bytes, "\\utc.txt");
+    ASSERT_NE(utc, std::string::npos);
+    // UTC bit plus bits outside read-only, hidden, system and archive.
+    bytes[utc] = static_cast<char>(0x01 | 0x40);
+    bytes[utc + 1] = 0x01;
+    WriteBytes(cabinets[0], bytes);
+    CCabDecompressor engine(window);
+    ASSERT_EQ(engine.ExtractCabinet(cabinets[0], target), 0);
+    WIN32_FILE_ATTRIBUTE_DATA utcData, localData;
+    GetFileAttributesExW((target + L"utc.txt").c_str(), GetFileExInfoStandard, &utcData);
+    GetFileAttributesExW((target + L"local.txt").c_str(), GetFileExInfoStandard, &localData);
+    EXPECT_EQ(utcData.dwFileAttributes & 0x07, DWORD(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(utcData.dwFileAttributes & 0x40, 0u);
+    // The same stored date and time, one read as UTC and one as local time.
+    ULARGE_INTEGER a, b;
+    a.LowPart = utcData.ftLastWriteTime.dwLowDateTime;
+    a.HighPart = utcData.ftLastWriteTime.dwHighDateTime;
+    b.LowPart = localData.ftLastWriteTime.dwLowDateTime;
+    b.HighPart = localData.ftLastWriteTime.dwHighDateTime;
+    TIME_ZONE_INFORMATION zone;
+    DWORD mode = GetTimeZoneInformation(&zone);
+    LONG bias = zone.Bias + (mode == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : 0);
+    EXPECT_EQ(static_cast<int64_t>(b.QuadPart - a.QuadPart) / 600000000LL, bias);
+}
+
+TEST_F(EngineTest, RefusedCabinets) {
+    auto cabinets = WriteTestCabinets(folder.Path(), L"plain", {{"a.txt", "a"}});
+    std::string bytes = ReadBytes(cabinets[0]);
+    bytes.replace(0, 4, "MSCF");
+    WriteBytes(cabinets[0], bytes);
+    CCabDecompressor standard(window);
+    EXPECT_EQ(standard.ExtractCabinet(cabinets[0], target), 2);
+    EXPECT_EQ(standard.GetErrorText(), L"The file is not a cabinet");
+
+    CCabDecompressor missing(window);
+    EXPECT_EQ(missing.ExtractCabinet(folder / L"missing.cab", target), 1);
+    CCabDecompressor parameters(window);
+    EXPECT_EQ(parameters.ExtractCabinet(folder / L"a.cab", L"C"), 1002);
+    CCabDecompressor shortName(window);
+    EXPECT_EQ(shortName.ExtractCabinet(L"C:\\x", target), 1002);
+
+    CCabDecompressor fresh(window);
+    EXPECT_EQ(fresh.GetErrorCode(), -1);
+    EXPECT_EQ(fresh.GetErrorText(), L"Unknown error");
+    EXPECT_TRUE(IsSafeStoredName(L"\\a\\b.txt"));
+    for (const wchar_t* name : {L"\\..\\a.txt", L"\\a\\..\\b", L"C:\\a", L"\\\\server\\x", L"\\a:b", L"\\.\\a", L"", L"\\"})
+        EXPECT_FALSE(IsSafeStoredName(name)) << Utf8Of(name);
+}
+
+TEST_F(EngineTest, NameThatLeavesTheFolderEndsTheExtraction) {
+    auto cabinets = WriteTestCabinets(folder.Path(), L"evil", {{"aa\\evil.txt", "x"}, {"first.txt", "1"}});
+    std::string bytes = ReadBytes(cabinets[0]);
+    size_t name = bytes.find("\\aa\\evil.txt");
+    ASSERT_NE(name, std::string::npos);
+    bytes.replace(name + 1, 2, "..");
+    WriteBytes(cabinets[0], bytes);
+    CCabDecompressor engine(window);
+    EXPECT_EQ(engine.ExtractCabinet(cabinets[0], target), 4);
+    EXPECT_EQ(engine.GetErrorText(), L"Corrupt cabinet");
+    EXPECT_FALSE(CUtil::FileExists(folder / L"evil.txt"));
+}
+
+TEST_F(EngineTest, PathLengthLimitIs260) {
+    // Folder chosen so that the file's full path is exactly 260 characters, then one more.
+    std::wstring base = folder.Path() + L"\\";
+    std::wstring name = L"\\f.txt";
+    std::wstring padding(260 - base.size() - name.size(), L'p');
+    auto cabinets = WriteTestCabinets(folder.Path(), L"long", {{"f.txt", "x"}});
+    CCabDecompressor fits(window);
+    std::wstring exact = base + padding + L"\\";
+    ASSERT_EQ((exact + L"f.txt").size(), 260u);
+    EXPECT_EQ(fits.ExtractCabinet(cabinets[0], exact), 0) << Utf8Of(fits.GetErrorText());
+    CCabDecompressor tooLong(window);
+    EXPECT_EQ(tooLong.ExtractCabinet(cabinets[0], base + padding + L"q\\"), 1005);
+    EXPECT_EQ(tooLong.GetErrorText(), L"The path is too long. (Max 260 characters are allowed).");
+}
+
+TEST_F(EngineTest, OverwriteAnswers) {
+    auto cabinets = WriteTestCabinets(folder.Path(), L"over", {{"a.txt", "new a"}, {"b.txt", "new b"}, {"c.txt", "new c"}});
+    auto prepare = [&] {
+        CUtil::DeleteTree(target);
+        CreateDirectoryW(target.c_str(), nullptr);
+        for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) WriteBytes(target + name, "old");
+        theInitializer.SetApplyToAll(0);
+        theInitializer.writtenFiles.clear();
+        theInitializer.packageFiles.clear();
+        overwriteDecision = -1;
+        g_prompts = 0;
+    };
+    struct Case {
+        const char* label;
+        std::deque<int> answers;
+        int result;
+        int prompts;
+        const char* contents[3];
+        size_t written;
+    };
+    const Case cases[] = {
+        {"yes, no, yes", {OVERWRITE_YES, OVERWRITE_NO, OVERWRITE_YES}, 0, 3, {"new a", "old", "new c"}, 2},
+        {"yes to all", {OVERWRITE_YES_TO_ALL}, 0, 1, {"new a", "new b", "new c"}, 3},
+        {"no, then yes to all", {OVERWRITE_NO, OVERWRITE_YES_TO_ALL}, 0, 2, {"old", "new b", "new c"}, 2},
+        {"no to all", {OVERWRITE_NO_TO_ALL}, 0, 1, {"old", "old", "old"}, 0},
+        {"cancel", {OVERWRITE_YES, OVERWRITE_CANCEL}, 11, 2, {"new a", "old", "old"}, 1},
+        {"no answer overwrites", {}, 0, 3, {"new a", "new b", "new c"}, 3},
+    };
+    for (const auto& c : cases) {
+        prepare();
+        g_answers = c.answers;
+        CCabDecompressor engine(window);
+        EXPECT_EQ(engine.ExtractCabinet(cabinets[0], target), c.result) << c.label;
+        EXPECT_EQ(g_prompts, c.prompts) << c.label;
+        EXPECT_EQ(ReadBytes(target + L"a.txt"), c.contents[0]) << c.label;
+        EXPECT_EQ(ReadBytes(target + L"b.txt"), c.contents[1]) << c.label;
+        EXPECT_EQ(ReadBytes(target + L"c.txt"), c.contents[2]) << c.label;
+        EXPECT_EQ(theInitializer.writtenFiles.size(), c.written) << c.label;
+        if (c.result == 0) EXPECT_EQ(theInitializer.packageFiles.size(), 3u) << c.label;
+    }
+    EXPECT_EQ(CCabDecompressor(window).GetErrorCode(), -1);
+}
+
+TEST_F(EngineTest, ReadOnlyFileReplacedLockedFileReportsSharingViolation) {
+    auto cabinets = WriteTestCabinets(folder.Path(), L"locked", {{"a.txt", "new"}});
+    CreateDirectoryW(target.c_str(), nullptr);
+    WriteBytes(target + L"a.txt", "old");
+    SetFileAttributesW((target + L"a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    g_answers = {OVERWRITE_YES};
+    CCabDecompressor engine(window);
+    EXPECT_EQ(engine.ExtractCabinet(cabinets[0], target), 0);
+    EXPECT_EQ(ReadBytes(target + L"a.txt"), "new");
+
+    HANDLE lock = CreateFileW((target + L"a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    g_answers = {OVERWRITE_YES};
+    CCabDecompressor locked(window);
+    EXPECT_NE(locked.ExtractCabinet(cabinets[0], target), 0);
+    EXPECT_EQ(locked.GetLastSystemError(), 32u);
+    EXPECT_EQ(GetCurrentFilePath(), target + L"a.txt");
+    CloseHandle(lock);
+}
+
+TEST_F(EngineTest, StopFlagAbortsBeforeTheNextFile) {
+    auto cabinets = WriteTestCabinets(folder.Path(), L"stop", {{"a.txt", "a"}});
+    workerStopFlag = 1;
+    CCabDecompressor engine(window);
+    EXPECT_EQ(engine.ExtractCabinet(cabinets[0], target), 11);
+    EXPECT_EQ(engine.GetErrorText(), L"User aborted extraction");
+    workerStopFlag = 0;
+}
+
+// Multi-part sets lie beside the running program, where the program looks for them.
+class PartSetTest : public EngineTest {
+protected:
+    void TearDown() override {
+        for (const auto& path : written) DeleteFileW(path.c_str());
+        EngineTest::TearDown();
+    }
+    // Packs the files as a set under base, then renames the parts to onDisk.001, .002, ...
+    std::vector<std::wstring> WriteSet(const std::wstring& base, const std::wstring& onDisk,
+                                       const std::vector<CabTestFile>& files, uint64_t partSize, uint16_t setId) {
+        std::vector<std::wstring> parts = WriteTestCabinets(folder.Path(), base, files, partSize, setId);
+        std::vector<std::wstring> moved;
+        for (size_t i = 0; i < parts.size(); ++i) {
+            std::wstring path = CUtil::GetProgramFolder() + L"\\" + onDisk + FormatWide(L".%03d", int(i + 1));
+            MoveFileExW(parts[i].c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+            moved.push_back(path);
+            written.push_back(path);
+        }
+        return moved;
+    }
+    std::vector<std::wstring> written;
+};
+
+TEST_F(PartSetTest, FileSpanningThreePartsUnderRenamedPartFiles) {
+    struct Case {
+        const wchar_t* stored;  // base name the cabinets store for their next part
+        const wchar_t* onDisk;  // base name of the part files on disk
+    };
+    // Longer and shorter names than the stored ones reach the library by different ways.
+    const Case cases[] = {{L"abc", L"Setup_engine_test"}, {L"A_long_stored_base_name", L"S"}};
+    for (const auto& c : cases) {
+        Settings(Utf8Of(FormatWide(L"[Package]\nMultiPartDownload=1\nMultipartFileName=%s\n[Qirva]\nGUID2=777\n", c.onDisk)));
+        std::string big = Incompressible(200000, 7);
+        theInitializer.SetCabinetSetId(777);
+        auto parts = WriteSet(c.stored, c.onDisk, {{"big.bin", big}, {"small.txt", "small"}}, 80 * 1024, 777);
+        ASSERT_GE(parts.size(), 3u);
+        std::wstring missing;
+        TextList status;
+        ASSERT_FALSE(theValidator.GetValidPartName(missing, status).empty());
+        EXPECT_EQ(theValidator.GetFirstPartName(), std::wstring(c.onDisk) + L".001");
+        CUtil::DeleteTree(target);
+        CCabDecompressor engine(window);
+        EXPECT_EQ(engine.ExtractCabinet(parts[0], target), 0) << Utf8Of(engine.GetErrorText());
+        EXPECT_EQ(ReadBytes(target + L"big.bin"), big);
+        EXPECT_EQ(ReadBytes(target + L"small.txt"), "small");
+        for (const auto& path : written) DeleteFileW(path.c_str());
+        written.clear();
+    }
+}
+
+TEST_F(PartSetTest, MissingLaterPartEndsWithCodeOne) {
+    Settings("[Package]\nMultiPartDownload=1\nMultipartFileName=engine_missing\n[Qirva]\nGUID2=778\n");
+    theInitializer.SetCabinetSetId(778);
+    auto parts = WriteSet(L"engine_missing", L"engine_missing", {{"big.bin", Incompressible(200000, 9)}}, 80 * 1024, 778);
+    ASSERT_GE(parts.size(), 3u);
+    DeleteFileW(parts[2].c_str());
+    std::wstring missing;
+    TextList status;
+    theValidator.GetValidPartName(missing, status);
+    CCabDecompressor engine(window);
+    EXPECT_EQ(engine.ExtractCabinet(parts[0], target), 1);
+    EXPECT_EQ(engine.GetNextCabinetName(), L"engine_missing.003");
+}
+
+// Settings that list the parts with their hashes, as the packager writes them.
+std::string PartSettings(const std::wstring& base, const std::vector<std::wstring>& parts, uint16_t setId,
+                         bool upperCase = false) {
+    std::string info = "[PartFileIno]\n", hashes = "[HashCode]\n";
+    for (size_t i = 0; i < parts.size(); ++i) {
+        std::wstring hash, error;
+        ComputeFileHash(parts[i], hash, error);
+        if (upperCase) std::transform(hash.begin(), hash.end(), hash.begin(), ::towupper);
+        std::string key = Utf8Of(FormatWide(L"%03d", int(i + 1)));
+        info += key + "=Y2025:M3:D5:H10:M24:S47:MS0\n";
+        hashes += key + "=" + Utf8Of(hash) + "\n";
+    }
+    return Utf8Of(FormatWide(L"[Package]\nMultiPartDownload=1\nMultipartFileName=%s\n[Qirva]\nGUID2=%d\n", base, setId)) +
+           info + hashes;
+}
+
+std::vector<std::wstring> StatusInOrder(const TextList& status) {
+    return std::vector<std::wstring>(status.rbegin(), status.rend());
+}
+
+TEST_F(PartSetTest, ValidationOfPartFiles) {
+    const std::wstring base = L"engine_valid";
+    auto parts = WriteSet(base, base, {{"big.bin", Incompressible(150000, 3)}}, 80 * 1024, 779);
+    ASSERT_EQ(parts.size(), 2u);
+    struct Case {
+        const char* label;
+        std::function<std::string()> prepare;
+        int result;
+        std::wstring missing;
+        const wchar_t* statusText;
+    };
+    std::string good = PartSettings(base, parts, 779);
+    std::string badCopy = ReadBytes(parts[1]);
+    const Case cases[] = {
+        {"valid", [&] { return good; }, 0, L"", L"Hash code for : "},
+        // Both parts fail; the last failing part is reported.
+        {"upper-case hash", [&] { return PartSettings(base, parts, 779, true); }, -5, parts[1], L"File is corrupt  : "},
+        {"part 2 missing",
+         [&] {
+             std::string settings = good;
+             MoveFileW(parts[1].c_str(), (parts[1] + L".away").c_str());
+             return settings;
+         },
+         -2, parts[1], L"Multi part File not found : "},
+        {"part 2 corrupt",
+         [&] {
+             MoveFileW((parts[1] + L".away").c_str(), parts[1].c_str());
+             std::string bytes = badCopy;
+             bytes[bytes.size() / 2] ^= 0x55;
+             WriteBytes(parts[1], bytes);
+             return good;
+         },
+         -5, parts[1], L"File is corrupt  : "},
+    };
+    for (const auto& c : cases) {
+        std::string settings = c.prepare();
+        Settings(settings);
+        std::wstring missing;
+        TextList status;
+        theInitializer.SetCabinetSetId(779);
+        EXPECT_EQ(theValidator.ValidateParts(missing, status), c.result) << c.label;
+        EXPECT_EQ(missing, c.missing) << c.label;
+        auto lines = StatusInOrder(status);
+        ASSERT_FALSE(lines.empty()) << c.label;
+        EXPECT_EQ(lines[0], L"Validating cabinet : " + parts[0]) << c.label;
+        bool found = false;
+        for (const auto& line : lines) found = found || line.find(c.statusText) != std::wstring::npos;
+        EXPECT_TRUE(found) << c.label;
+    }
+    WriteBytes(parts[1], badCopy);
+}
+
+TEST_F(PartSetTest, WrongCabinetNumberAndUnreadablePart) {
+    const std::wstring base = L"engine_number";
+    auto parts = WriteSet(base, base, {{"big.bin", Incompressible(150000, 5)}}, 80 * 1024, 780);
+    ASSERT_EQ(parts.size(), 2u);
+    // A third part that is a copy of the second: its header says cabinet 1, its name says 3.
+    std::wstring third = CUtil::GetProgramFolder() + L"\\" + base + L".003";
+    CopyFileW(parts[1].c_str(), third.c_str(), FALSE);
+    written.push_back(third);
+    Settings(PartSettings(base, {parts[0], parts[1], third}, 780));
+    theInitializer.SetCabinetSetId(780);
+    std::wstring missing;
+    TextList status;
+    EXPECT_EQ(theValidator.ValidateParts(missing, status), -3);
+    EXPECT_EQ(missing, third);
+    EXPECT_EQ(StatusInOrder(status).back(), L"Could not get the file status of the file : " + third);
+
+    // A part that cannot be opened: the error is reported, no hash is compared, the cabinet
+    // check still runs (and fails).
+    HANDLE lock = CreateFileW(parts[1].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    status.clear();
+    Settings(PartSettings(base, {parts[0], parts[1]}, 780));
+    EXPECT_EQ(theValidator.ValidateParts(missing, status), -3);
+    auto lines = StatusInOrder(status);
+    bool reported = false;
+    for (const auto& line : lines) reported = reported || line.find(L"Error opening file ") != std::wstring::npos;
+    EXPECT_TRUE(reported);
+    CloseHandle(lock);
+}
+
+TEST_F(PartSetTest, AlternativeNamingAfterRenaming) {
+    // The parts carry the program's name without its last five characters ("extract_te").
+    std::wstring program = CUtil::GetProgramFileName();
+    std::wstring alternative = program.substr(0, program.size() - 5);
+    auto parts = WriteSet(L"renamed", alternative, {{"a.txt", "a"}}, 80 * 1024, 781);
+    Settings("[Package]\nMultiPartDownload=1\nMultipartFileName=NotOnDisk\n[Qirva]\nGUID2=781\n");
+    theInitializer.SetCabinetSetId(781);
+    std::wstring missing;
+    TextList status;
+    EXPECT_EQ(theValidator.GetValidPartName(missing, status), parts[0]);
+    EXPECT_EQ(theValidator.GetFirstPartName(), alternative + L".001");
+    // Without a set identifier the alternative naming is not trusted.
+    theInitializer.SetCabinetSetId(0);
+    EXPECT_EQ(theValidator.GetValidPartName(missing, status), L"");
+    EXPECT_EQ(missing, CUtil::GetProgramFolder() + L"\\NotOnDisk.001");
+    EXPECT_EQ(StatusInOrder(status).back(), L"Multi part File not found : " + missing);
+}
+
+}  // namespace
