@@ -10,6 +10,7 @@
 #include "container/Container.h"
 #include "container/VersionStamp.h"
 #include "io/File.h"
+#include "package/Builder.h"
 #include "settings/IniDocument.h"
 #include "text/Utf.h"
 
@@ -76,4 +77,60 @@ std::wstring MakePackage(const std::wstring& folder, const std::wstring& exeName
     fclose(out);
     if (!ok) throw std::runtime_error(error);
     return path;
+}
+
+std::wstring BuildTestPackage(const std::wstring& folder, const std::wstring& exeName, const std::string& settings,
+                              const std::vector<TestPayloadFile>& payload, uint64_t partSize) {
+    std::wstring payloadFolder = folder + L"\\payload_" + exeName;
+    CreateDirectoryW(payloadFolder.c_str(), nullptr);
+    for (const auto& file : payload) {
+        std::wstring path = payloadFolder + L"\\" + FromUtf8(file.name);
+        for (size_t slash = path.find(L'\\', payloadFolder.size() + 1); slash != std::wstring::npos;
+             slash = path.find(L'\\', slash + 1))
+            CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+        FILE* out = OpenFile(ToUtf8(path), "wb");
+        if (!out) throw std::runtime_error("cannot write the payload");
+        WriteAll(out, file.bytes.data(), file.bytes.size());
+        fclose(out);
+        if (file.attributes) SetFileAttributesW(path.c_str(), file.attributes);
+    }
+    std::wstring settingsPath = folder + L"\\settings_" + exeName + L".ini";
+    FILE* out = OpenFile(ToUtf8(settingsPath), "wb");
+    WriteAll(out, settings.data(), settings.size());
+    fclose(out);
+
+    BuildOptions options;
+    options.programPath = ToUtf8(ProgramPath());
+    options.settingsPath = ToUtf8(settingsPath);
+    options.payloadFolder = ToUtf8(payloadFolder);
+    options.outputPath = ToUtf8(folder + L"\\" + exeName);
+    options.partSize = partSize;
+    options.ignoreLintErrors = true;
+    BuildResult result;
+    std::string error;
+    if (!BuildPackage(options, result, error)) throw std::runtime_error(error);
+    return folder + L"\\" + exeName;
+}
+
+void RewritePackageSettings(const std::wstring& package, const std::function<std::string(const std::string&)>& change) {
+    std::string error, bytes;
+    if (!ReadWholeFile(ToUtf8(package), bytes, error)) throw std::runtime_error(error);
+    VersionStampLocation stamp;
+    if (!FindVersionStamp(bytes, stamp, error)) throw std::runtime_error(error);
+    std::vector<ContainerEntry> entries;
+    if (!ReadContainer(ToUtf8(package), stamp.subtype, entries, error)) throw std::runtime_error(error);
+    std::string rebuilt = bytes.substr(0, stamp.subtype);
+    FILE* out = OpenFile(ToUtf8(package) + ".new", "wb");
+    WriteAll(out, rebuilt.data(), rebuilt.size());
+    for (const auto& entry : entries) {
+        std::string data = bytes.substr(entry.dataOffset, entry.size);
+        if (entry.name == SETTINGS_ENTRY_NAME) {
+            std::string text;
+            DecodeTextFile(data, text, error);
+            data = EncodeUtf16LeWithBom(change(text));
+        }
+        AppendEntryFromBytes(out, entry.name, entry.kind, data, error);
+    }
+    fclose(out);
+    MoveFileExW(FromUtf8(ToUtf8(package) + ".new").c_str(), package.c_str(), MOVEFILE_REPLACE_EXISTING);
 }

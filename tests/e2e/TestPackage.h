@@ -2,6 +2,8 @@
 // Builds real packages for the end-to-end tests: a copy of the program with its version stamp and
 // an attached container, made with the packager's own library.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,3 +27,16 @@ std::string Utf16File(const std::string& utf8Text);
 
 std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
+
+// A package built by the packager itself from a payload folder written from files; with a part
+// size, a multi-part package (part files beside it). Returns the package's path.
+struct TestPayloadFile {
+    std::string name;   // relative path, backslashes
+    std::string bytes;
+    unsigned long attributes = 0;
+};
+std::wstring BuildTestPackage(const std::wstring& folder, const std::wstring& exeName, const std::string& settings,
+                              const std::vector<TestPayloadFile>& payload, uint64_t partSize = 0);
+
+// Rewrites the settings file inside a built package (UTF-8 text in, UTF-8 text out).
+void RewritePackageSettings(const std::wstring& package, const std::function<std::string(const std::string&)>& change);

@@ -194,9 +194,16 @@ UINT CCabDecompressor::Read(INT_PTR file, void* buffer, UINT count) {
 }
 
 UINT CCabDecompressor::Write(INT_PTR file, void* buffer, UINT count) {
+    // A stop request ends the extraction inside a large file too, not only before the next one.
+    if (workerStopFlag.load()) {
+        if (error.GetErrorCode() == 0) error.SetEngineCode(CAB_ERROR_ABORTED);
+        return static_cast<UINT>(-1);
+    }
     DWORD written = 0;
-    if (!WriteFile(reinterpret_cast<HANDLE>(file), buffer, count, &written, nullptr)) {
-        lastSystemError = GetLastError();
+    if (!WriteFile(reinterpret_cast<HANDLE>(file), buffer, count, &written, nullptr) || written != count) {
+        // Not every cabinet library stops on a failed write; the engine remembers it so that a
+        // full disk never passes as a successful extraction.
+        if (error.GetErrorCode() == 0) error.SetEngineCode(CAB_ERROR_WRITE);
         return static_cast<UINT>(-1);
     }
     return written;
@@ -307,6 +314,8 @@ INT_PTR CCabDecompressor::OnNextCabinet(PFDINOTIFICATION info) {
 }
 
 INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION info) {
+    // After a failed write nothing more is extracted.
+    if (error.HasError()) return -1;
     if (workerStopFlag.load()) {
         error.SetEngineCode(CAB_ERROR_ABORTED);
         return -1;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/AppMessageBox.h"
+#include "checks/ConditionCheck.h"
 #include "checks/OSValidator.h"
 #include "extract/CabDecompressor.h"
 #include "extract/FileHash.h"
@@ -303,4 +304,8 @@ int CExtractorValidator::ValidateParts(std::wstring& missingPart, TextList& stat
         }
     }
     return result;
+}
+
+int CExtractorValidator::CheckConditions(int language) {
+    return ::CheckConditions(settingsPath, language, conditionMessageKeys);
 }

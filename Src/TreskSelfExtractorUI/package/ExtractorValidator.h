@@ -33,6 +33,11 @@ public:
     const std::wstring& GetFirstPartName() const { return firstPartName; }
     const std::wstring& GetPartPattern() const { return partPattern; }
 
+    // The package's conditions for the setup language: 1 when extraction may go on. The keys
+    // of the messages of the conditions not met are kept for the requirements page.
+    int CheckConditions(int language);
+    const std::wstring& GetConditionMessageKeys() const { return conditionMessageKeys; }
+
     // Command-line values that only Silent and Unattended runs honour.
     void ValidateAndSetAutolaunchFromCommandLine(const std::wstring& autolaunchValue);
     void ValidateSetupLangPassedFromCommandLine(const std::wstring& setupLanguageValue);
@@ -43,6 +48,7 @@ private:
 
     std::wstring settingsPath;
     std::wstring lastFolder;
+    std::wstring conditionMessageKeys;
     std::wstring partPattern;    // base name, "." and the three-digit part number
     std::wstring firstPartName;
 };

@@ -323,8 +323,7 @@ void CQirvaInitalizer::SetMultiPart() {
 }
 
 int CQirvaInitalizer::EvaluateStartupConditions() {
-    // The package conditions are not evaluated by this build yet: they count as fulfilled.
-    return 1;
+    return theValidator.CheckConditions(setupLanguage);
 }
 
 int CQirvaInitalizer::InitDisplay(const CInitArguments& arguments) {

@@ -1,0 +1,255 @@
+// Silent and Unattended runs of real packages built by the packager: the payload extracted
+// exactly, part-file faults, a full drive, a cancelled run, and the package's conditions.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "../unit/TestSupport.h"
+#include "ProgramRunner.h"
+#include "TestPackage.h"
+
+namespace {
+
+std::string Noise(size_t size, uint32_t seed) {
+    std::string bytes(size, '\0');
+    uint32_t state = seed * 2654435761u + 1;
+    for (auto& c : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        c = static_cast<char>(state);
+    }
+    return bytes;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& text) {
+    for (const auto& line : lines)
+        if (line.find(text) != std::string::npos) return true;
+    return false;
+}
+
+const std::wstring kTarget = L"C:\\ExtractTarget";
+
+std::string Settings(const std::string& more = "") {
+    return "[Package]\nName=Extraction Test\nNameDispl=Extraction Test\nVersionString=1.0\n"
+           "[LogFiles]\nExtractLogFileName=Extraction Test.log\n" +
+           more;
+}
+
+std::vector<std::string> Log() {
+    return ReadLogLines(ExtractionLogPath(L"Extraction Test.log"));
+}
+
+class ExtractionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CUtil::DeleteTree(kTarget);
+        payload = {{"Setup.exe", "MZ stand-in setup"},
+                   {"Docs\\ReadMe.txt", "read me\r\n", FILE_ATTRIBUTE_READONLY},
+                   {"Docs\\Hidden.txt", "hidden", FILE_ATTRIBUTE_HIDDEN},
+                   {"Data\\big.bin", Noise(300000, 1)},
+                   {"Data\\empty.txt", ""}};
+    }
+    void TearDown() override { CUtil::DeleteTree(kTarget); }
+
+    // The extracted tree equals the payload: bytes, read-only and hidden attributes, and the
+    // modification times to the two seconds a cabinet stores.
+    void ExpectExtracted(const std::wstring& exeName) {
+        std::wstring source = folder / (L"payload_" + exeName);
+        for (const auto& file : payload) {
+            std::wstring relative = FromUtf8(file.name);
+            EXPECT_EQ(ReadBytes(kTarget + L"\\" + relative), file.bytes) << file.name;
+            WIN32_FILE_ATTRIBUTE_DATA from, to;
+            ASSERT_TRUE(GetFileAttributesExW((source + L"\\" + relative).c_str(), GetFileExInfoStandard, &from));
+            ASSERT_TRUE(GetFileAttributesExW((kTarget + L"\\" + relative).c_str(), GetFileExInfoStandard, &to));
+            const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+            EXPECT_EQ(to.dwFileAttributes & kept, from.dwFileAttributes & kept) << file.name;
+            ULARGE_INTEGER a, b;
+            a.LowPart = from.ftLastWriteTime.dwLowDateTime;
+            a.HighPart = from.ftLastWriteTime.dwHighDateTime;
+            b.LowPart = to.ftLastWriteTime.dwLowDateTime;
+            b.HighPart = to.ftLastWriteTime.dwHighDateTime;
+            int64_t difference = static_cast<int64_t>(a.QuadPart) - static_cast<int64_t>(b.QuadPart);
+            EXPECT_LE(std::llabs(difference), 20000000LL) << file.name;  // 2 s in 100 ns units
+        }
+    }
+
+    ScratchFolder folder{L"extract"};
+    std::vector<TestPayloadFile> payload;
+};
+
+TEST_F(ExtractionTest, SilentAndUnattendedExtractSingleFileAndMultiPartPackages) {
+    struct Case {
+        const wchar_t* exe;
+        uint64_t partSize;
+        const wchar_t* mode;
+        bool visible;
+    };
+    const Case cases[] = {
+        {L"Single.exe", 0, L"-silent", false},
+        {L"Single.exe", 0, L"-unattended", true},
+        {L"Parts.exe", 64 * 1024, L"-silent", false},
+        {L"Parts.exe", 64 * 1024, L"-unattended", true},
+    };
+    std::map<std::wstring, std::wstring> built;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(std::wstring(c.exe) + L" " + c.mode));
+        if (!built.count(c.exe)) built[c.exe] = BuildTestPackage(folder.Path(), c.exe, Settings(), payload, c.partSize);
+        CUtil::DeleteTree(kTarget);
+        int windows = 0;
+        ProgramRun run = RunExe(built[c.exe], std::wstring(c.mode) + L" -extractpath=" + kTarget, 120000,
+                                [&](HWND) { ++windows; });
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
+        ExpectExtracted(c.exe);
+        auto log = Log();
+        EXPECT_TRUE(Contains(log, "|ExtractPackage                      |Return Code for cab extraction : 0"));
+        EXPECT_TRUE(Contains(log, "|ExtractPackage                      |Success"));
+        if (c.partSize)
+            EXPECT_TRUE(Contains(log, "|ExtractPackage                      |Hash code for : "));
+        else
+            EXPECT_TRUE(Contains(log, "}\\WebCab1"));
+        // Silent mode never shows a window; Unattended shows its progress window.
+        EXPECT_EQ(windows > 0, c.visible);
+        EXPECT_TRUE(PackageTempFolders().empty());
+    }
+}
+
+TEST_F(ExtractionTest, ExistingDestinationIsEmptiedFirst) {
+    std::wstring package = BuildTestPackage(folder.Path(), L"Again.exe", Settings(), payload);
+    CreateDirectoryW(kTarget.c_str(), nullptr);
+    WriteBytes(kTarget + L"\\old.txt", "from an earlier extraction");
+    ProgramRun run = RunExe(package, L"-silent -extractpath=" + kTarget);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_FALSE(CUtil::FileExists(kTarget + L"\\old.txt"));
+    ExpectExtracted(L"Again.exe");
+    EXPECT_TRUE(Contains(Log(), "|ExtractPackage                      |Deleting the contents of extraction folder : C:\\ExtractTarget\\"));
+}
+
+TEST_F(ExtractionTest, PartFileFaults) {
+    std::wstring package = BuildTestPackage(folder.Path(), L"Faulty.exe", Settings(), payload, 64 * 1024);
+    std::wstring part2 = folder / L"Faulty.002";
+    std::string original = ReadBytes(part2);
+    ASSERT_FALSE(original.empty());
+
+    // A changed byte: corrupt (exit code -1), nothing extracted.
+    std::string changed = original;
+    changed[changed.size() / 2] ^= 0x5A;
+    WriteBytes(part2, changed);
+    ProgramRun run = RunExe(package, L"-silent -extractpath=" + kTarget);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
+    EXPECT_TRUE(Contains(Log(), "|ERROR     |ExtractPackage                      |File is corrupt  : " + ToUtf8(part2)));
+    EXPECT_FALSE(CUtil::FileExists(kTarget + L"\\Setup.exe"));
+
+    // Missing: exit code -1.
+    DeleteFileW(part2.c_str());
+    run = RunExe(package, L"-silent -extractpath=" + kTarget);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
+    EXPECT_TRUE(Contains(Log(), "|ERROR     |ExtractPackage                      |Multi part File not found : " + ToUtf8(part2)));
+
+    // A part beyond the listed ones is missing: validation passes, the chain stops there with
+    // code 1, which ends the run with exit code 0 and a message naming the part.
+    WriteBytes(part2, original);
+    int parts = 0;
+    while (CUtil::FileExists(folder / FromUtf8("Faulty.00" + std::to_string(parts + 1)))) ++parts;
+    ASSERT_GE(parts, 3);
+    std::wstring last = folder / FromUtf8("Faulty.00" + std::to_string(parts));
+    RewritePackageSettings(package, [&](const std::string& text) {
+        std::string key = "00" + std::to_string(parts) + "=";
+        std::string result;
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = text.find('\n', start);
+            std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start + 1);
+            if (line.compare(0, key.size(), key) != 0) result += line;
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+        return result;
+    });
+    DeleteFileW(last.c_str());
+    run = RunExe(package, L"-silent -extractpath=" + kTarget);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(Contains(Log(), "|ERROR     |ExtractPackage                      |Part file " + ToUtf8(last) + " not found"));
+}
+
+TEST_F(ExtractionTest, FullDriveEndsWithAClearMessage) {
+    ULARGE_INTEGER available, total, free;
+    if (!GetDiskFreeSpaceExW(L"T:\\", &available, &total, &free) || total.QuadPart > 16u * 1024 * 1024)
+        GTEST_SKIP() << "the small drive T: is not mounted";
+    payload.push_back({"Data\\huge.bin", Noise(3 * 1024 * 1024, 2)});
+    std::wstring package = BuildTestPackage(folder.Path(), L"Full.exe", Settings(), payload);
+    // The package claims to need next to nothing, so the run gets past the space check.
+    RewritePackageSettings(package, [](const std::string& text) {
+        std::string result = text;
+        size_t at = result.find("PackageSize=");
+        size_t end = result.find('\n', at);
+        result.replace(at, end - at, "PackageSize=1");
+        return result;
+    });
+    ProgramRun run = RunExe(package, L"-silent -extractpath=T:\\Pkg");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    auto log = Log();
+    EXPECT_TRUE(Contains(log, "|ExtractPackage                      |Return Code for cab extraction : 8") ||
+                Contains(log, "|ExtractPackage                      |Return Code for cab extraction : 39"));
+    EXPECT_TRUE(Contains(log, "|ERROR     |ExtractPackage                      |There is not sufficient space on drive :T:"));
+    if (getenv("KEEP_T") == nullptr) CUtil::DeleteTree(L"T:\\Pkg");
+}
+
+TEST_F(ExtractionTest, ClosingTheUnattendedWindowAndAnsweringYes) {
+    for (int i = 0; i < 6; ++i) payload.push_back({"Data\\large" + std::to_string(i) + ".bin", Noise(8 * 1024 * 1024, 10 + i)});
+    std::wstring package = BuildTestPackage(folder.Path(), L"Cancel.exe", Settings(), payload, 16 * 1024 * 1024);
+    bool asked = false;
+    ProgramRun run = RunExe(package, L"-unattended -extractpath=" + kTarget, 120000, [&](HWND window) {
+        std::wstring texts = WindowTexts(window);
+        if (texts.find(L"Do you really want to cancel?") != std::wstring::npos) {
+            asked = true;
+            PostMessageW(window, WM_COMMAND, IDYES, 0);
+            return;
+        }
+        // Close the progress window once extraction has written its first file.
+        for (int i = 0; i < 1000 && !CUtil::FileExists(kTarget + L"\\Data\\big.bin"); ++i) Sleep(10);
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    });
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(run.exitCode, 6u);
+    auto log = Log();
+    EXPECT_TRUE(Contains(log, "|OnClose                             |Extraction paused"));
+    EXPECT_TRUE(Contains(log, "|DeleteExtractedContents             |Deleting file : "));
+    // What this run wrote is gone again.
+    EXPECT_FALSE(CUtil::FileExists(kTarget + L"\\Setup.exe"));
+    EXPECT_FALSE(CUtil::FileExists(kTarget + L"\\Data\\large0.bin"));
+    EXPECT_TRUE(PackageTempFolders().empty());
+}
+
+TEST_F(ExtractionTest, ConditionsDecideSilentRuns) {
+    std::string settings = Settings(
+        "[Conditions]\nAction1=Extract\nAction1Condition=Condition1\nAction1Message=MsgPrerequisites\n"
+        "Condition1={File};C:\\no\\such\\file.exe;{EXIST};{};{MsgMissing}\n"
+        "[1033]\nMsgPrerequisites=Requirements are not met.\nMsgMissing=The required file is missing.\n");
+    std::wstring package = BuildTestPackage(folder.Path(), L"Conditions.exe", settings, payload);
+    ProgramRun run = RunExe(package, L"-silent -extractpath=" + kTarget);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(Contains(Log(), "|ERROR     |CQirvaInitalizer::InitDisplay       |Condition not satisfied"));
+    EXPECT_FALSE(CUtil::FileExists(kTarget + L"\\Setup.exe"));
+
+    run = RunExe(package, L"-silent -NoConditioncheck -extractpath=" + kTarget);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(Contains(Log(), "|Command Line Parameters             |Condition check will not be done as NoConditioncheck command line parameter has been passed"));
+    EXPECT_TRUE(CUtil::FileExists(kTarget + L"\\Setup.exe"));
+}
+
+TEST_F(ExtractionTest, OperatingSystemListThatExcludesTheRunningSystem) {
+    std::string settings = Settings("[Runtime]\nAutoLaunch=Setup.exe\n[OS]\nosallowed=WindowsXP;Windows2003\n");
+    std::wstring package = BuildTestPackage(folder.Path(), L"OldOs.exe", settings, payload);
+    ProgramRun run = RunExe(package, L"-silent -extractpath=" + kTarget);
+    EXPECT_EQ(run.exitCode, 0u);
+    auto log = Log();
+    EXPECT_TRUE(Contains(log, "|OSVersion                           |Show Error for OS"));
+    EXPECT_TRUE(Contains(log, "|ERROR     |ValidateOSBeforeExtraction          |Current operating system not supported"));
+}
+
+}  // namespace
