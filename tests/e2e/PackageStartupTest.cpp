@@ -25,7 +25,8 @@ const char kSettings[] =
 const std::wstring kLog = L"Demo.log";
 
 std::string German() {
-    return Utf16File("[FileInfo]\nProduct=Demo\nID=1031\nLangName=Deutsch\n// texts\n405=&OK-DE\n509=Datei[NEWLINE]belegt\n");
+    return Utf16File("[FileInfo]\nProduct=Demo\nID=1031\nLangName=Deutsch\n// texts\n405=&OK-DE\n509=Datei[NEWLINE]belegt\n"
+                     "507=Paketinhalt wird gelesen...\n508=Paket wird extrahiert...\n514=Zielordner wird geleert...\n");
 }
 
 size_t IndexOf(const std::vector<std::string>& lines, const std::string& text, size_t from = 0) {
@@ -166,6 +167,29 @@ TEST_F(PackageStartupTest, UnattendedSetupLanguage) {
         for (const auto& line : c.present) EXPECT_TRUE(Contains(log, line)) << ToNarrow(c.arguments) << ": " << line;
         for (const auto& line : c.absent) EXPECT_FALSE(Contains(log, line)) << ToNarrow(c.arguments) << ": " << line;
     }
+}
+
+TEST_F(PackageStartupTest, UnattendedWindowSpeaksTheCommandLineLanguage) {
+    std::wstring package = MakePackage(folder.Path(), L"German.exe", kSettings, {{"Default1031.ulf", German()}});
+    std::wstring status;
+    ProgramRun run = RunExe(package, L"-unattended -setupLanguage=1031", 60000, [&](HWND window) { status += WindowTexts(window); });
+    EXPECT_EQ(run.exitCode, 0u);
+    // The status line is in German whichever phase it showed.
+    EXPECT_TRUE(status.find(L"Paketinhalt wird gelesen...") != std::wstring::npos ||
+                status.find(L"Paket wird extrahiert...") != std::wstring::npos)
+        << ToUtf8(status);
+    EXPECT_NE(status.find(L"Demo Product V1.0"), std::wstring::npos);  // the window's title
+}
+
+TEST_F(PackageStartupTest, DebugOptionWritesDetailLinesToTheExtractionLogOnly) {
+    std::wstring package = MakePackage(folder.Path(), L"Debug.exe", kSettings);
+    const std::string detail = "|SetBufferSize                       |BufferSize in ToolSettings : 5242880";
+    ProgramRun run = RunExe(package, L"-silent -debug");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(Contains(ReadLogLines(ExtractionLogPath(kLog)), detail));
+    EXPECT_FALSE(Contains(ReadLogLines(MasterLogPath()), "BufferSize"));
+    run = RunExe(package, L"-silent");
+    EXPECT_FALSE(Contains(ReadLogLines(ExtractionLogPath(kLog)), detail));
 }
 
 TEST_F(PackageStartupTest, ExtractPathCandidatesFallThroughInOrder) {

@@ -47,7 +47,11 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter) {
 BOOL CALLBACK AppendChildText(HWND child, LPARAM parameter) {
     wchar_t className[64] = {}, text[1024] = {};
     GetClassNameW(child, className, 64);
-    if (_wcsicmp(className, L"Static") == 0 && GetWindowTextW(child, text, 1024) > 0) {
+    DWORD_PTR length = 0;
+    // WM_GETTEXT is carried across processes and gives the control's current text.
+    if (_wcsicmp(className, L"Static") == 0 &&
+        SendMessageTimeoutW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length) &&
+        length > 0) {
         auto* all = reinterpret_cast<std::wstring*>(parameter);
         *all += L"\n";
         *all += text;
