@@ -40,7 +40,7 @@ const char kBuildHelp[] =
     "  --payload FOLDER      the files to install; stored with their paths relative to FOLDER\n"
     "  --output FILE         the package program file to write\n"
     "  --part-size SIZE      write a multi-part package: part files <output name>.001, .002, ... of at\n"
-    "                        most SIZE bytes each (suffix K, M or G for KiB, MiB, GiB)\n"
+    "                        most SIZE bytes each, 64K to 2047M (suffix K, M or G for KiB, MiB, GiB)\n"
     "  --set-id N            the cabinet set identifier, 1 to 65535 (default: random)\n"
     "  --password TEXT       protect extraction with this password (printable ASCII)\n"
     "  --level N             compression level 0 to 9 (default 6)\n"
@@ -92,6 +92,10 @@ bool Parse(const std::vector<std::string>& arguments, const std::vector<std::str
         for (const auto& option : known) isKnown = isKnown || option == name;
         if (!isKnown) {
             error = "unknown option --" + name;
+            return false;
+        }
+        if (isFlag && inlineValue) {
+            error = "--" + name + " takes no value";
             return false;
         }
         if (!isFlag && !inlineValue) {
@@ -162,8 +166,10 @@ int Build(const std::vector<std::string>& arguments) {
         build.outputPath.empty())
         return Usage("build needs --program, --settings, --payload and --output", kBuildHelp);
     if (Has(options, "support")) build.supportInputs = options.values["support"];
-    if (Has(options, "part-size") && !ParseSize(One(options, "part-size"), build.partSize))
-        return Usage("--part-size takes a size such as 200M", kBuildHelp);
+    if (Has(options, "part-size") &&
+        (!ParseSize(One(options, "part-size"), build.partSize) || build.partSize < CAB_MIN_PART_SIZE ||
+         build.partSize > CAB_MAX_PART_SIZE))
+        return Usage("--part-size takes a size from 64K to 2047M, such as 200M", kBuildHelp);
     unsigned long long number = 0;
     if (Has(options, "set-id")) {
         if (!ParseNumber(One(options, "set-id"), 65535, number) || number == 0)

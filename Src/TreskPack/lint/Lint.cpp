@@ -1,7 +1,10 @@
 #include "lint/Lint.h"
 
+#include "lint/LintRules.h"
+
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <set>
 
 namespace {
@@ -45,6 +48,8 @@ public:
         CheckLaunchEntries();
         CheckReturnCodes();
         CheckNumbers();
+        LintConditions(settings, findings);
+        LintOperatingSystems(settings, findings);
         return findings;
     }
 
@@ -137,8 +142,10 @@ private:
     }
 
     void CheckReturnCodes() {
+        // 1033 is the setup language whenever the user's language is not listed, so its section
+        // needs the messages too.
         std::vector<std::string> languages = SetupLanguages();
-        if (languages.empty()) languages.push_back("1033");
+        if (std::find(languages.begin(), languages.end(), "1033") == languages.end()) languages.push_back("1033");
         for (const auto& entry : LaunchEntries()) {
             for (const auto& code : settings.Entries(entry.first)) {
                 if (Lower(code.first).compare(0, 11, "returncode_") != 0) continue;
@@ -172,7 +179,7 @@ private:
 
     void CheckNumbers() {
         std::string setId = settings.GetOr("Qirva", "GUID2");
-        if (!setId.empty() && (!IsDecimal(setId) || std::stoul(setId.substr(0, 6)) > 65535))
+        if (!setId.empty() && (!IsDecimal(setId) || std::strtoull(setId.c_str(), nullptr, 10) > 65535))
             Add(true, "[Qirva] GUID2", "must be a number from 0 to 65535");
         std::string maxLength = settings.GetOr("Runtime", "ExtractPathMaxLength");
         if (!maxLength.empty() && !IsDecimal(maxLength))

@@ -65,14 +65,17 @@ uint16_t RandomSetId() {
     return static_cast<uint16_t>(distribution(random));
 }
 
-// Removes files written so far when the build fails later on.
+// Removes files written so far, and the output folders this build created, when the build fails
+// later on.
 struct Cleanup {
     std::vector<std::string> paths;
+    std::vector<fs::path> folders;  // deepest first
     bool keep = false;
     ~Cleanup() {
         if (keep) return;
         std::error_code ignored;
         for (const auto& path : paths) fs::remove(fs::u8path(path), ignored);
+        for (const auto& folder : folders) fs::remove(folder, ignored);  // only while empty
     }
 };
 
@@ -169,6 +172,12 @@ bool BuildPackage(const BuildOptions& options, BuildResult& result, std::string&
 
     IniDocument settings;
     if (!IniDocument::Load(options.settingsPath, settings, error)) return false;
+    // A password the program cannot take back is refused before anything is packed or written.
+    if (options.password) {
+        std::random_device random;
+        int number = ChoosePasswordRotation(*options.password, random());
+        if (!ApplyPassword(settings, *options.password, number, error)) return false;
+    }
     std::vector<SupportFile> support;
     if (!CollectSupportFiles(options.supportInputs, settings, support, error)) return false;
 
@@ -190,15 +199,18 @@ bool BuildPackage(const BuildOptions& options, BuildResult& result, std::string&
         return false;
     }
 
-    std::error_code folderError;
+    Cleanup cleanup;
+    std::error_code folderError, ignored;
     fs::path outputFolder = fs::u8path(options.outputPath).parent_path();
+    for (fs::path folder = outputFolder; folder.has_relative_path() && !fs::exists(folder, ignored);
+         folder = folder.parent_path())
+        cleanup.folders.push_back(folder);
     if (!outputFolder.empty()) fs::create_directories(outputFolder, folderError);
     if (folderError) {
         error = "cannot create the output folder " + outputFolder.u8string() + ": " + folderError.message();
         return false;
     }
 
-    Cleanup cleanup;
     CabWriteOptions cab;
     cab.partSize = options.partSize;
     cab.setId = options.setId ? *options.setId : RandomSetId();
@@ -236,11 +248,6 @@ bool BuildPackage(const BuildOptions& options, BuildResult& result, std::string&
     facts.packageSize = written.uncompressedBytes;
     facts.fileCount = static_cast<uint32_t>(written.fileCount);
     FillPackageKeys(settings, facts);
-    if (options.password) {
-        std::random_device random;
-        int number = ChoosePasswordRotation(*options.password, random());
-        if (!ApplyPassword(settings, *options.password, number, error)) return false;
-    }
 
     WriteStamp(program, stamp, static_cast<uint32_t>(program.size()));
     AtomicOutput out(options.outputPath);
@@ -261,10 +268,7 @@ bool BuildPackage(const BuildOptions& options, BuildResult& result, std::string&
         ok = AppendEntryFromFile(out.Stream(), PAYLOAD_ENTRY_NAME, ENTRY_PAYLOAD, attachedCabinet, error);
     if (!ok || !out.Close(error) || !out.Commit(error)) return false;
 
-    if (!attachedCabinet.empty()) {
-        std::error_code ignored;
-        fs::remove(fs::u8path(attachedCabinet), ignored);
-    }
+    if (!attachedCabinet.empty()) fs::remove(fs::u8path(attachedCabinet), ignored);
     cleanup.keep = true;
     result.outputs.push_back(options.outputPath);
     for (const auto& part : written.cabinets)
