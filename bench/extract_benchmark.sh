@@ -128,8 +128,8 @@ measure() {  # $1: name for the output files, then the command
 }
 
 ROWS=()
-row() {  # step, wall s, MB/s, peak RSS MiB, note
-  ROWS+=("$(printf '%-44s %8s %9s %10s  %s' "$1" "$2" "$3" "$4" "$5")")
+row() {  # step, wall s, MB/s, peak RSS MiB, note; with the load average before the step
+  ROWS+=("$(printf '%-44s %8s %9s %10s %6s  %s' "$1" "$2" "$3" "$4" "$LOAD_BEFORE" "$5")")
 }
 
 # The processes of this prefix: comm names of Wine processes, confirmed by their WINEPREFIX.
@@ -509,8 +509,9 @@ rm -rf "$OUT"
 echo
 echo "Payload: $payload_bytes bytes in $file_count files; single-file package $single_size bytes;" \
      "${#PARTS[@]} parts, $parts_bytes bytes; level $LEVEL; $(nproc) cores; load at the end $(load)"
-echo "MB/s: payload bytes (10^6) per second of wall time unless noted."
-printf '%-44s %8s %9s %10s  %s\n' "Step" "Wall s" "MB/s" "Peak MiB" "Notes"
+echo "MB/s: payload bytes (10^6) per second of wall time unless noted. Peak: maximum resident set size."
+echo "Load: the 1-minute load average before the step (other work on the machine skews the figures)."
+printf '%-44s %8s %9s %10s %6s  %s\n' "Step" "Wall s" "MB/s" "Peak MiB" "Load" "Notes"
 printf '%s\n' "${ROWS[@]}"
 echo
 printf '%s\n' "${PHASES[@]}"

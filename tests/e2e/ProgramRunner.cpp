@@ -106,19 +106,7 @@ ProgramRun RunExe(const std::wstring& exePath, const std::wstring& arguments, DW
 }
 
 std::vector<std::string> ReadLogLines(const std::wstring& path) {
-    std::string bytes = ReadBytes(path);
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(bytes.substr(start));
-            break;
-        }
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
+    return SplitCrLfLines(ReadBytes(path));
 }
 
 std::vector<std::wstring> PackageTempFolders() {

@@ -13,7 +13,7 @@ namespace {
 
 using namespace packtest;
 
-// Byte sum and count of the files under a folder.
+// Bytes of all the files, as the package needs them unpacked.
 uint64_t TotalBytes(const std::map<std::string, std::string>& files) {
     uint64_t total = 0;
     for (const auto& file : files) total += file.second.size();

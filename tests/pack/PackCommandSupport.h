@@ -2,7 +2,6 @@
 // Helpers for the tests of the packager's commands: a stand-in program file, the sources of a
 // small package in a scratch folder, running TreskPack, and reading a built package back.
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>

@@ -8,20 +8,8 @@
 
 namespace {
 
-// Lines of a log file without their CR LF.
 std::vector<std::string> Lines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(bytes.substr(start));
-            break;
-        }
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
+    return SplitCrLfLines(bytes);
 }
 
 const std::regex kTime("^\\d\\d:\\d\\d:\\d\\d$");

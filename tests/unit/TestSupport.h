@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "util/Util.h"
 
@@ -38,6 +39,22 @@ inline std::string ReadBytes(const std::wstring& path) {
     while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
     CloseHandle(file);
     return bytes;
+}
+
+// The lines of a log or text file written with CR LF line ends, without them.
+inline std::vector<std::string> SplitCrLfLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(bytes.substr(start));
+            break;
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
 }
 
 inline bool WriteBytes(const std::wstring& path, const std::string& bytes) {

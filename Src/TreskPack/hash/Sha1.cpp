@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "io/File.h"
+
 namespace {
 inline uint32_t Rotate(uint32_t value, int bits) {
     return (value << bits) | (value >> (32 - bits));
@@ -90,7 +92,7 @@ std::string PartHashText(const uint8_t digest[20]) {
 }
 
 bool PartHashOfFile(const std::string& path, std::string& hash, std::string& error) {
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = OpenFile(path, "rb");  // UTF-8 path, wide on Windows
     if (!file) {
         error = "cannot open " + path;
         return false;

@@ -1,8 +1,8 @@
 #include "settings/IniDocument.h"
 
-#include <fstream>
 #include <sstream>
 
+#include "io/File.h"
 #include "text/Utf.h"
 
 namespace {
@@ -54,15 +54,11 @@ IniDocument IniDocument::Parse(const std::string& utf8) {
 }
 
 bool IniDocument::Load(const std::string& path, IniDocument& document, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "cannot open " + path;
-        return false;
-    }
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    std::string text;
-    if (!DecodeTextFile(bytes.str(), text, error)) {
+    // Through the packager's own file layer: on Windows a narrow stream would take the UTF-8 path
+    // for the ANSI code page.
+    std::string bytes, text;
+    if (!ReadWholeFile(path, bytes, error)) return false;
+    if (!DecodeTextFile(bytes, text, error)) {
         error = path + ": " + error;
         return false;
     }

@@ -336,6 +336,10 @@ void CTreskSelfExtractorUIApp::Quit(int levelFlag, int exitCode, const std::wstr
 }
 
 int CTreskSelfExtractorUIApp::ExitInstance() {
+    // Delete-on-exit, unless the launched frame setup was handed the list and deletes instead.
+    if (deleteOnExit == 1 && theInitializer.GetWaitForAutolaunchFinish() == 1 &&
+        theInitializer.GetFrameDeletesOnExit() == 1)
+        DeleteExtractedFilesAndFolders();
     DeletePackageTempFolder();
     ReleaseAppResources();
     EndSession();

@@ -87,12 +87,12 @@ void ExpandLaunchParameters(std::wstring& text) {
         if (!value.empty()) {
             // Every occurrence is replaced; the search goes on behind the value put in at the
             // token found, so a value holding "%" is never read as a token.
-            size_t behind = start + value.size();
+            size_t tokenAt = start;
             for (size_t at = text.find(bare); at != std::wstring::npos; at = text.find(bare, at + value.size())) {
                 text.replace(at, bare.size(), value);
-                if (at < start) behind += value.size() - bare.size();
+                if (at < tokenAt) tokenAt = tokenAt + value.size() - bare.size();
             }
-            searchPosition = static_cast<int>(behind);
+            searchPosition = static_cast<int>(tokenAt + value.size());
         }
         percentSigns -= 2;
     }

@@ -1,0 +1,147 @@
+// TreskPack lint: faulty settings and the finding each must produce; build refuses settings with
+// errors unless told to ignore them.
+#include <gtest/gtest.h>
+
+#include "PackCommandSupport.h"
+
+namespace {
+
+using namespace packtest;
+
+struct Edit {
+    std::string find;  // replaced in the settings text; must occur
+    std::string replace;
+};
+
+struct SupportChange {
+    std::string name;
+    const char* content;  // nullptr: remove the file
+};
+
+struct LintCase {
+    const char* label;
+    std::vector<Edit> edits;
+    std::vector<SupportChange> files;
+    int code;
+    const char* line;  // the finding, a whole output line
+};
+
+void Apply(const PackageSources& sources, const LintCase& c) {
+    std::string settings = kSettings;
+    for (const auto& edit : c.edits) {
+        size_t at = settings.find(edit.find);
+        ASSERT_NE(at, std::string::npos) << edit.find;
+        settings.replace(at, edit.find.size(), edit.replace);
+    }
+    WriteFile(sources.settings, settings);
+    for (const auto& file : c.files) {
+        if (file.content)
+            WriteFile(sources.support + "/" + file.name, file.content);
+        else
+            fs::remove(sources.support + "/" + file.name);
+    }
+}
+
+TEST(PackLint, EachFaultHasItsFinding) {
+    const std::string noId = "[FileInfo]\nProduct=P\n110=Zur\xC3\xBC" "ck\n";
+    const LintCase cases[] = {
+        {"sound settings", {}, {}, 0, "no findings"},
+        {"launch entry with a leading backslash and in other letter case",
+         {{"AutoLaunch=Setup\\Start.exe", "AutoLaunch=\\setup\\START.EXE"}}, {}, 0, "no findings"},
+        {"set identifier with leading zeros", {{"FrameVersion", "GUID2=00042\nFrameVersion"}}, {}, 0, "no findings"},
+
+        {"top image missing", {{"TopImage=Top.png", "TopImage=Missing.png"}}, {}, 1,
+         "error: [Images] TopImage: names 'Missing.png', which the package does not contain"},
+        {"bottom image missing", {}, {{"Bottom.png", nullptr}}, 1,
+         "error: [Images] BottomImage: names 'Bottom.png', which the package does not contain"},
+        {"licence file missing", {}, {{"License1031.txt", nullptr}}, 1,
+         "error: [LicenseFiles] 1031: names 'License1031.txt', which the package does not contain"},
+        {"licence key not a language", {{"1031=License1031.txt", "German=License1031.txt"}}, {}, 1,
+         "error: [LicenseFiles] German: the key must be a language number such as 1033"},
+        {"no fallback licence", {{"1033=License1033.txt\n", ""}}, {}, 0,
+         "warning: [LicenseFiles]: has no entry for 1033, the fallback language"},
+
+        {"listed language without file", {{"SetupLanguages=1031;1033;", "SetupLanguages=1031;1033;1036"}}, {}, 1,
+         "error: [Languages] SetupLanguages: lists 1036 but the package has no language file Default1036.ulf"},
+        {"language file missing", {}, {{"Default1031.ulf", nullptr}}, 1,
+         "error: [Languages] SetupLanguages: lists 1031 but the package has no language file Default1031.ulf"},
+        {"language not a number", {{"SetupLanguages=1031;1033;", "SetupLanguages=1031; Deutsch ;1033"}}, {}, 1,
+         "error: [Languages] SetupLanguages: 'Deutsch' is not a language number"},
+        {"language file of another language", {}, {{"Default1031.ulf", "[FileInfo]\nID=1040\n"}}, 1,
+         "error: Default1031.ulf: [FileInfo] ID is 1040, so the program refuses to load it as 1031"},
+        {"language file without ID", {}, {{"Default1031.ulf", noId.c_str()}}, 0,
+         "warning: Default1031.ulf: has no [FileInfo] ID"},
+        {"language file not named by number", {}, {{"DefaultGerman.ulf", "[FileInfo]\nID=1031\n"}}, 1,
+         "error: DefaultGerman.ulf: a language file is named Default<language number>.ulf"},
+
+        {"launch entry not in the payload", {{"AutoLaunch=Setup\\Start.exe", "AutoLaunch=Setup\\Missing.exe"}}, {}, 1,
+         "error: [Runtime] AutoLaunch: launches 'Setup\\Missing.exe', which the payload does not contain"},
+        {"second of several launch entries not in the payload",
+         {{"AutoLaunch=Setup\\Start.exe", "Multilaunch=1\nAutoLaunch1=Setup\\Start.exe\nAutoLaunch2=Docs\\Missing.txt"}},
+         {},
+         1,
+         "error: [Runtime] AutoLaunch2: launches 'Docs\\Missing.txt', which the payload does not contain"},
+
+        {"return code refers to a missing key", {{"success:{Done}", "success:{Gone}"}}, {}, 1,
+         "error: [AutoLaunch] ReturnCode_0: refers to {Gone}, which section [1031] lacks"},
+        // English is the setup language whenever the user's language is not listed.
+        {"return code key missing from the fallback language",
+         {{"SetupLanguages=1031;1033;", "SetupLanguages=1031;"}, {"Failed=Failed.\n", ""}},
+         {},
+         1,
+         "error: [AutoLaunch] ReturnCode_-1: refers to {Failed}, which section [1033] lacks"},
+        {"return code not a number", {{"ReturnCode_-1", "ReturnCode_x1"}}, {}, 1,
+         "error: [AutoLaunch] ReturnCode_x1: the key must be ReturnCode_ followed by a decimal return code"},
+        {"return code message without braces", {{"error:{Failed}", "error:Failed"}}, {}, 1,
+         "error: [AutoLaunch] ReturnCode_-1: the message must be a language key in braces, such as {InstallFailed}"},
+        {"return code without success or error", {{"success:{Done}", "{Done}"}}, {}, 0,
+         "warning: [AutoLaunch] ReturnCode_0: has neither 'error:' nor 'success:', so the program ignores it"},
+
+        {"set identifier not a number", {{"FrameVersion", "GUID2=x7\nFrameVersion"}}, {}, 1,
+         "error: [Qirva] GUID2: must be a number from 0 to 65535"},
+        {"set identifier too large", {{"FrameVersion", "GUID2=70000\nFrameVersion"}}, {}, 1,
+         "error: [Qirva] GUID2: must be a number from 0 to 65535"},
+        {"set identifier too large behind zeros", {{"FrameVersion", "GUID2=0000070000\nFrameVersion"}}, {}, 1,
+         "error: [Qirva] GUID2: must be a number from 0 to 65535"},
+        {"path length not a number", {{"ExtractPathMaxLength=80", "ExtractPathMaxLength=80 chars"}}, {}, 1,
+         "error: [Runtime] ExtractPathMaxLength: must be a number"},
+        {"wait flag neither 0 nor 1", {{"WaitForAutolaunchFinish=1", "WaitForAutolaunchFinish=yes"}}, {}, 0,
+         "warning: [Runtime] WaitForAutolaunchFinish: 'yes' is read as 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        PackageSources sources;
+        Apply(sources, c);
+        PackRun lint = Pack({"lint", "--settings", sources.settings, "--support", sources.support, "--payload",
+                             sources.payload});
+        EXPECT_EQ(lint.code, c.code) << lint.out << lint.err;
+        EXPECT_NE(("\n" + lint.out).find("\n" + std::string(c.line) + "\n"), std::string::npos) << lint.out;
+    }
+}
+
+TEST(PackLint, BuildRefusesSettingsWithErrorsUnlessTheyAreIgnored) {
+    PackageSources sources;
+    const LintCase fault{"", {{"TopImage=Top.png", "TopImage=Missing.png"}}, {}, 1, ""};
+    Apply(sources, fault);
+    const std::string finding = "error: [Images] TopImage: names 'Missing.png', which the package does not contain\n";
+
+    PackRun refused = Pack(sources.BuildArguments());
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find(finding), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("fix them or build with --ignore-lint"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(sources.dir / "out"));
+
+    PackRun built = Pack(sources.BuildArguments() + std::vector<std::string>{"--ignore-lint"});
+    EXPECT_EQ(built.code, 0) << built.err;
+    EXPECT_NE(built.err.find(finding), std::string::npos) << built.err;
+    EXPECT_TRUE(fs::exists(sources.output));
+
+    // Warnings alone never stop a build.
+    PackageSources warned;
+    Apply(warned, {"", {{"WaitForAutolaunchFinish=1", "WaitForAutolaunchFinish=yes"}}, {}, 0, ""});
+    PackRun build = Pack(warned.BuildArguments());
+    EXPECT_EQ(build.code, 0) << build.err;
+    EXPECT_NE(build.err.find("warning: [Runtime] WaitForAutolaunchFinish"), std::string::npos) << build.err;
+}
+
+}  // namespace
