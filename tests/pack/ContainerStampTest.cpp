@@ -158,7 +158,7 @@ TEST(Container, CutOffEntriesAreReported) {
 }
 
 TEST(Container, OnlyPlainFileNames) {
-    const char* bad[] = {"", ".", "..", "sub\\file.txt", "sub/file.txt", "C:file", "a*b", "a?b", "a<b", "a|b",
+    const char* bad[] = {"", ".", "..", "sub\\file.txt", "sub/file.txt", "C:file", "a*b", "a?b", "a<b", "a|b", "a.txt.", "a.txt ",
                          "a\"b", "tab\tname"};
     for (const char* name : bad) {
         std::string error;

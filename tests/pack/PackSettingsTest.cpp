@@ -150,3 +150,20 @@ TEST(PartHash, FirstSixteenBytesOfSha1LikeSha1sum) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PackageSettings, PasswordKeysGoToTheStartOfALongRuntimeSection) {
+    std::string text = "[Runtime]\n";
+    for (int i = 0; i < 200; ++i) text += "Key" + std::to_string(i) + "=" + std::string(20, 'v') + "\n";
+    IniDocument settings = IniDocument::Parse(text);
+    std::string error;
+    ASSERT_TRUE(ApplyPassword(settings, "secret", 5, error)) << error;
+    auto entries = settings.Entries("Runtime");
+    ASSERT_GE(entries.size(), 2u);
+    EXPECT_EQ(entries[0].first, "ExtractPasswordRequired");
+    EXPECT_EQ(entries[1].first, "ExtractionPassword");
+    EXPECT_EQ(entries[1].second, "xjhwjy");
+}
+
+}  // namespace

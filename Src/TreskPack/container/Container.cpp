@@ -62,6 +62,11 @@ bool CheckEntryName(const std::string& name, std::string& error) {
             return false;
         }
     }
+    if (wide.back() == u'.' || wide.back() == u' ') {
+        // Windows drops a trailing dot or blank, so two such names could land on one file.
+        error = "container file name '" + name + "' must not end with a dot or a blank";
+        return false;
+    }
     if (wide.size() * 2 > CONTAINER_NAME_MAX_BYTES) {
         error = "container file name '" + name + "' is longer than 511 characters";
         return false;

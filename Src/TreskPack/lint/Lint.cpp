@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <optional>
 #include <set>
 
 namespace {
@@ -106,7 +107,12 @@ private:
                 continue;
             }
             IniDocument document = IniDocument::Parse(file.text);
-            auto id = document.Get("FileInfo", "ID");
+            // The program takes the key "ID" exactly as written.
+            std::optional<std::string> id;
+            for (const auto& section : document.Sections())
+                if (EqualsNoCase(section.name, "FileInfo"))
+                    for (const auto& line : section.lines)
+                        if (line.key == "ID" && !id) id = line.value;
             if (!id)
                 Add(false, file.name, "has no [FileInfo] ID");
             else if (*id != number)

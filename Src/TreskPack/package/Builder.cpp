@@ -165,7 +165,7 @@ bool BuildPackage(const BuildOptions& options, BuildResult& result, std::string&
                 "the package afterwards";
         return false;
     }
-    if (program.size() > 0xFFFFFFFFull) {
+    if (static_cast<uint64_t>(program.size()) > 0xFFFFFFFFull) {
         error = "the program file is too large";
         return false;
     }

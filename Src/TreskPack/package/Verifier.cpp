@@ -1,6 +1,7 @@
 #include "package/Verifier.h"
 
 #include <filesystem>
+#include <random>
 
 #include "cab/CabReader.h"
 #include "container/Container.h"
@@ -130,7 +131,13 @@ bool VerifyPackage(const VerifyOptions& options, VerifyReport& report, std::stri
             report.problems.push_back("the container holds no payload entry " + std::string(PAYLOAD_ENTRY_NAME));
             return true;
         }
-        temporaryCabinet = options.packagePath + ".verify.tmp";
+        // A private copy in the temporary folder: the package's own folder may be read-only, and
+        // two checks of one package must not share a file.
+        std::error_code code;
+        std::random_device random;
+        temporaryCabinet = (fs::temp_directory_path(code) /
+                            ("treskpack_verify_" + std::to_string(random()) + std::to_string(random()) + ".cab"))
+                               .u8string();
         if (!CopyEntryToFile(options.packagePath, *payloadEntry, temporaryCabinet, error)) return false;
         cabinets.push_back(temporaryCabinet);
         CabHeader header;

@@ -114,6 +114,19 @@ void IniDocument::Set(const std::string& section, const std::string& key, const 
     s->lines.insert(position, Line{key + "=" + value, key, value});
 }
 
+void IniDocument::SetFirst(const std::string& section, const std::string& key, const std::string& value) {
+    if (Get(section, key)) {
+        Set(section, key, value);
+        return;
+    }
+    Section* s = Find(section);
+    if (!s) {
+        sections.push_back(Section{section, {}});
+        s = &sections.back();
+    }
+    s->lines.insert(s->lines.begin(), Line{key + "=" + value, key, value});
+}
+
 void IniDocument::Remove(const std::string& section, const std::string& key) {
     Section* s = Find(section);
     if (!s) return;

@@ -31,6 +31,8 @@ public:
     // Replaces the value of the key's first entry, or appends the entry to the section (which is
     // created at the end of the file when missing).
     void Set(const std::string& section, const std::string& key, const std::string& value);
+    // Like Set, but a new entry goes to the start of the section.
+    void SetFirst(const std::string& section, const std::string& key, const std::string& value);
     // Removes every entry of the key.
     void Remove(const std::string& section, const std::string& key);
     // Entries of a section in file order (first occurrence of each key only).

@@ -87,8 +87,10 @@ bool ApplyPassword(IniDocument& settings, const std::string& plain, int number, 
         error = "this rotation would store the password with a blank at one end; choose another";
         return false;
     }
-    settings.Set("Runtime", "ExtractPasswordRequired", "1");
-    settings.Set("Runtime", "ExtractionPassword", stored);
+    // At the start of [Runtime]: the program reads that section whole through a buffer of
+    // 2000 characters, so keys at the end of a long section would be cut off.
+    settings.SetFirst("Runtime", "ExtractionPassword", stored);
+    settings.SetFirst("Runtime", "ExtractPasswordRequired", "1");
     settings.Set("Temporary", "Number", std::to_string(number));
     return true;
 }
