@@ -109,7 +109,7 @@ int DeleteDirectory(const std::wstring& folderIn) {
             std::wstring name = data.cFileName;
             if (name == L"." || name == L"..") continue;
             std::wstring entry = folder + L"\\" + name;
-            // A file, or a folder that extraction did not make, belongs to someone else.
+            // A file that is still there, or a folder that extraction did not make, keeps it.
             if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !Listed(theInitializer.packageFolders, entry)) {
                 FindClose(find);
                 return 0;

@@ -51,4 +51,5 @@ int LaunchApplication(const std::wstring& path, std::wstring& arguments, std::ws
 // the wait.
 int LaunchWithPipe(const std::wstring& program, const std::wstring& arguments, std::wstring& errorText, int wait);
 // Starts the program through the shell and waits for it without a limit (wait 1) or not at all.
+// In Silent and Unattended mode the system shows no error box of its own for a failed start.
 int ExecuteAndWait(const std::wstring& program, const std::wstring& arguments, int wait, std::wstring& errorText);
