@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "../common/TestData.h"
 #include "../unit/TestSupport.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
@@ -12,15 +13,7 @@
 namespace {
 
 std::string Noise(size_t size, uint32_t seed) {
-    std::string bytes(size, '\0');
-    uint32_t state = seed * 2654435761u + 1;
-    for (auto& c : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        c = static_cast<char>(state);
-    }
-    return bytes;
+    return testdata::Incompressible(size, seed);
 }
 
 bool Contains(const std::vector<std::string>& lines, const std::string& text) {

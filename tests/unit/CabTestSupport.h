@@ -1,6 +1,7 @@
 #pragma once
 // Cabinets for the Windows-side extraction tests, written with the packager's own writer.
 
+#include "../common/TestData.h"
 #include <string>
 #include <vector>
 
@@ -60,15 +61,7 @@ inline std::vector<std::wstring> WriteTestCabinets(const std::wstring& folder, c
 
 // Bytes that do not compress, so small part sizes split them across parts.
 inline std::string Incompressible(size_t size, uint32_t seed = 1) {
-    std::string bytes(size, '\0');
-    uint32_t state = seed * 2654435761u + 1;
-    for (auto& c : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        c = static_cast<char>(state);
-    }
-    return bytes;
+    return testdata::Incompressible(size, seed);
 }
 
 // The file record fields of the cabinet at path, as offsets into the file: the attributes word

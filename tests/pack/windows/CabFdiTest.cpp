@@ -4,6 +4,7 @@
 // and attributes must come out as they went in, for one cabinet and for a set whose files
 // continue across parts.
 
+#include "../../common/TestData.h"
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -28,17 +29,7 @@ namespace {
 
 // --- payload -------------------------------------------------------------------------------
 
-std::string Incompressible(size_t size, uint32_t seed) {
-    std::string bytes(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (char& c : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        c = static_cast<char>(x >> 24);
-    }
-    return bytes;
-}
+using testdata::Incompressible;
 
 std::string Text(size_t size) {
     std::string text;

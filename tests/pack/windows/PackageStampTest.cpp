@@ -3,6 +3,7 @@
 // wrote reads back through the platform's profile functions the way the program reads it. The
 // cross-built TreskPack.exe builds and verifies a package too, with paths outside ASCII.
 
+#include "../../common/TestData.h"
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -38,15 +39,7 @@ std::string ReadBytes(const fs::path& path) {
 }
 
 std::string Scrambled(size_t size, uint32_t seed) {
-    std::string bytes(size, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (char& c : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        c = static_cast<char>(x >> 24);
-    }
-    return bytes;
+    return testdata::Incompressible(size, seed);
 }
 
 class ScratchFolder {
