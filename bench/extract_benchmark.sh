@@ -93,7 +93,10 @@ mbps() { awk -v b="$1" -v s="$2" 'BEGIN { if (s > 0) printf "%.1f", b / 1e6 / s;
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 tree_bytes() { find "$1" -type f -printf '%s\n' | awk '{ s += $1 } END { printf "%d", s }'; }
-load() { cut -d' ' -f1 /proc/loadavg; }
+# CPU seconds all processors have spent busy since boot (idle, waiting for I/O and stolen time excluded).
+busy_seconds() {
+  awk -v tick="$(getconf CLK_TCK)" '$1 == "cpu" { printf "%.2f", ($2 + $3 + $4 + $7 + $8) / tick }' /proc/stat
+}
 
 # SHA-1 of every file under a folder, by relative path: equal lists mean equal trees.
 sha1_list() { (cd "$1" && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha1sum); }
@@ -109,27 +112,36 @@ check_tree() {  # $1: extracted folder, $2: what it was
 }
 
 # Runs a command under /usr/bin/time -v after writing back what earlier steps left in the page cache.
-# Sets WALL (s), RSS_KIB, USER_S, SYS_S, RC, RUN_START and LOAD_BEFORE.
+# Sets WALL (s), RSS_KIB, USER_S, SYS_S, RC, RUN_START and BUSY_S (CPU seconds of the whole machine
+# during the step).
 measure() {  # $1: name for the output files, then the command
-  local name=$1 end
+  local name=$1 end busy_before
   shift
   sync
-  LOAD_BEFORE=$(load)
+  busy_before=$(busy_seconds)
   RUN_START=$(now)
   set +e
   /usr/bin/time -v -o "$WORK/$name.time" "$@" >"$WORK/$name.out" 2>"$WORK/$name.err"
   RC=$?
   set -e
   end=$(now)
+  BUSY_S=$(seconds "$busy_before" "$(busy_seconds)")
   WALL=$(seconds "$RUN_START" "$end")
   RSS_KIB=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$WORK/$name.time")
   USER_S=$(awk -F': ' '/User time \(seconds\)/ { print $2 }' "$WORK/$name.time")
   SYS_S=$(awk -F': ' '/System time \(seconds\)/ { print $2 }' "$WORK/$name.time")
 }
 
+# CPU seconds that other processes of the machine used during the step: the machine's busy time
+# less the step's own (the command, and for the Wine runs wineserver and the sampler: OWN_EXTRA_S).
+OWN_EXTRA_S=0
+others_cpu() {
+  awk -v b="$BUSY_S" -v u="$USER_S" -v s="$SYS_S" -v e="$OWN_EXTRA_S" \
+    'BEGIN { o = b - u - s - e; printf "%.1f", o < 0 ? 0 : o }'
+}
 ROWS=()
-row() {  # step, wall s, MB/s, peak RSS MiB, note; with the load average before the step
-  ROWS+=("$(printf '%-44s %8s %9s %10s %6s  %s' "$1" "$2" "$3" "$4" "$LOAD_BEFORE" "$5")")
+row() {  # step, wall s, MB/s, peak RSS MiB, note[, other CPU s]
+  ROWS+=("$(printf '%-44s %8s %9s %10s %7s  %s' "$1" "$2" "$3" "$4" "${6-$(others_cpu)}" "$5")")
 }
 
 # The processes of this prefix: comm names of Wine processes, confirmed by their WINEPREFIX.
@@ -159,40 +171,59 @@ server_pid() {
   return 1
 }
 
-cpu_seconds() {  # user + system time of a running process
-  awk -v tick="$(getconf CLK_TCK)" '{ sub(/^.*\) /, ""); printf "%.2f", ($12 + $13) / tick }' "/proc/$1/stat" 2>/dev/null ||
-    echo 0
+cpu_seconds() {  # user + system time of a running process; with "all" that of its waited-for children too
+  awk -v tick="$(getconf CLK_TCK)" -v all="${2-}" \
+    '{ sub(/^.*\) /, ""); t = $12 + $13; if (all != "") t += $14 + $15; printf "%.2f", t / tick }' \
+    "/proc/$1/stat" 2>/dev/null || echo 0
 }
 
-# Every 0.25 s until the file $1 exists, and once more then: time, lines in the log $2, and the
-# memory (KiB) of the prefix's processes: sum of RSS, sum of PSS, wineserver's RSS, the package
-# process' RSS and peak.
+# Until the file $1 exists, and once more then: every 0.05 s the time and the lines in the log $2,
+# every 0.25 s also the memory (KiB) of the prefix's processes: sum of RSS, sum of PSS (every 1 s:
+# it is costly to read), wineserver's RSS, the package process' RSS and peak. Values are carried
+# forward in between.
 sampler() {
-  local stop=$1 log=$2 dir key value lines rss pss server program peak r p last=0
+  local stop=$1 log=$2 dir key value lines=0 r p tick=0 last=0 timer logfd="" page_kib
+  local rss=0 pss=0 pss_sum=0 server=0 program=0 peak=0
+  page_kib=$(( $(getconf PAGESIZE) / 1024 ))
+  exec {timer}<> <(:)  # a pipe nobody writes to: read -t on it waits without a sleep process
   while [ "$last" = 0 ]; do
     if [ -e "$stop" ]; then last=1; fi
-    lines=0
-    if [ -f "$log" ]; then lines=$(wc -l <"$log" 2>/dev/null || echo 0); fi
-    rss=0 pss=0 server=0 program=0 peak=0
-    for dir in /proc/[0-9]*; do
-      is_prefix_process "$dir" || continue
-      r=0 p=0
-      while read -r key value _; do
-        case $key in
-          VmRSS:) r=$value ;;
-          VmHWM:) if [ "$COMM" = "$PACKAGE_NAME" ]; then peak=$value; fi ;;
-        esac
-      done 2>/dev/null <"$dir/status" || true
-      while read -r key value _; do
-        if [ "$key" = Pss: ]; then p=$value; break; fi
-      done 2>/dev/null <"$dir/smaps_rollup" || true
-      rss=$((rss + r)) pss=$((pss + p))
-      if [[ $COMM == wineserver* ]]; then server=$r; fi
-      if [ "$COMM" = "$PACKAGE_NAME" ]; then program=$r; fi
-    done
+    # The log is counted as it grows, through one descriptor: a line is counted once it is complete.
+    if [ -z "$logfd" ] && [ -f "$log" ]; then exec {logfd}<"$log" || logfd=""; fi
+    if [ -n "$logfd" ]; then
+      while IFS= read -r -u "$logfd" _; do lines=$((lines + 1)); done
+    fi
+    if [ $((tick % 5)) = 0 ] || [ "$last" = 1 ]; then
+      rss=0 pss_sum=0 server=0 program=0
+      for dir in /proc/[0-9]*; do
+        is_prefix_process "$dir" || continue
+        r=0
+        read -r _ r _ 2>/dev/null <"$dir/statm" || true
+        r=$((r * page_kib))
+        rss=$((rss + r))
+        if [[ $COMM == wineserver* ]]; then server=$r; fi
+        if [ "$COMM" = "$PACKAGE_NAME" ]; then
+          program=$r
+          while read -r key value _; do
+            if [ "$key" = VmHWM: ]; then peak=$value; break; fi
+          done 2>/dev/null <"$dir/status" || true
+        fi
+        if [ $((tick % 20)) = 0 ] || [ "$last" = 1 ]; then
+          p=0
+          while read -r key value _; do
+            if [ "$key" = Pss: ]; then p=$value; break; fi
+          done 2>/dev/null <"$dir/smaps_rollup" || true
+          pss_sum=$((pss_sum + p))
+        fi
+      done
+      if [ $((tick % 20)) = 0 ] || [ "$last" = 1 ]; then pss=$pss_sum; fi
+    fi
     echo "$EPOCHREALTIME $lines $rss $pss $server $program $peak"
-    if [ "$last" = 0 ]; then sleep 0.25; fi
+    tick=$((tick + 1))
+    if [ "$last" = 0 ]; then read -r -t 0.05 -u "$timer" _ || true; fi
   done
+  exec {timer}<&-
+  if [ -n "$logfd" ]; then exec {logfd}<&-; fi
 }
 
 SAMPLER_PID=""
@@ -347,6 +378,8 @@ run_package() {  # $1: single or multi
   sampler "$WORK/sampler.stop" "$log" >"$samples" &
   SAMPLER_PID=$!
   measure "wine-$kind" timeout --kill-after=10 "$WINE_TIMEOUT" wine "$WORK/$kind/$PACKAGE_NAME" -silent "-extractpath=$OUT_WINDOWS"
+  local sampler_cpu
+  sampler_cpu=$(cpu_seconds "$SAMPLER_PID" all)
   touch "$WORK/sampler.stop"
   wait "$SAMPLER_PID" || true
   SAMPLER_PID=""
@@ -376,14 +409,16 @@ run_package() {  # $1: single or multi
   prefix_pss=$(awk '$4 > m { m = $4 } END { print m + 0 }' "$samples")
   server_peak=$(awk '$5 > m { m = $5 } END { print m + 0 }' "$samples")
   program_peak=$(awk '$7 > m { m = $7 } END { print m + 0 }' "$samples")
+  OWN_EXTRA_S=$(awk -v a="$server_before" -v b="$server_after" -v c="$sampler_cpu" 'BEGIN { print b - a + c }')
   local label="Wine Silent, single file"
   [ "$kind" = multi ] && label="Wine Silent, multi-part (${#PARTS[@]} parts)"
   row "$label" "$WALL" "$(mbps "$payload_bytes" "$WALL")" "$(mib "$RSS_KIB")" \
     "$( [ $ok = 1 ] && echo ok || echo FAILED ); prefix total: RSS $(mib "$prefix_rss") / PSS $(mib "$prefix_pss") MiB, wineserver $(mib "$server_peak") MiB"
   eval "WALL_$kind=\$WALL RSS_$kind=\$RSS_KIB"
+  OWN_EXTRA_S=0
 
   {
-    echo "  $label: phases (the log watched every 0.25 s; its own 1 s stamps in brackets)"
+    echo "  $label: phases (the log watched every 0.05 s; its own 1 s stamps in brackets)"
     local first extracting returned validate after_validate copy_start copy_end total_lines
     total_lines=$(wc -l <"$log")
     extracting=$(line_of "$log" "Extracting the Setup to")
@@ -414,8 +449,8 @@ run_package() {  # $1: single or multi
         "$(awk -v a="$(seen_at "$samples" "$returned")" -v w="$WALL" \
           'BEGIN { if (a == "-") print "-"; else printf "%.2f", (w > a ? w - a : 0) }')"
     fi
-    printf '    %-38s user %s s, system %s s; wineserver %s s\n' "CPU time" "$USER_S" "$SYS_S" \
-      "$(awk -v a="$server_before" -v b="$server_after" 'BEGIN { printf "%.2f", b - a }')"
+    printf '    %-38s user %s s, system %s s; wineserver %s s (the sampler: %s s)\n' "CPU time" "$USER_S" "$SYS_S" \
+      "$(awk -v a="$server_before" -v b="$server_after" 'BEGIN { printf "%.2f", b - a }')" "$sampler_cpu"
     printf '    %-38s %s MiB (time -v: %s MiB); wineserver %s MiB\n' "peak memory of the package process" \
       "$(mib "$program_peak")" "$(mib "$RSS_KIB")" "$(mib "$server_peak")"
     printf '    %-38s %s lines\n' "log size" "$total_lines"
@@ -438,7 +473,7 @@ VALIDATION_STAMP=-
 echo "Wine: multi-part package, Silent ..."
 run_package multi
 row "  of it: the program's part validation" "$VALIDATION_SECONDS" "$(mbps "$parts_bytes" "$VALIDATION_SECONDS")" "-" \
-  "from the log, sampled every 0.25 s (log stamps: $VALIDATION_STAMP s)"
+  "from the log, watched every 0.05 s (log stamps: $VALIDATION_STAMP s)" "-"
 echo "Wine: single-file package, Silent ..."
 run_package single
 
@@ -508,10 +543,10 @@ rm -rf "$OUT"
 
 echo
 echo "Payload: $payload_bytes bytes in $file_count files; single-file package $single_size bytes;" \
-     "${#PARTS[@]} parts, $parts_bytes bytes; level $LEVEL; $(nproc) cores; load at the end $(load)"
+     "${#PARTS[@]} parts, $parts_bytes bytes; level $LEVEL; $(nproc) cores"
 echo "MB/s: payload bytes (10^6) per second of wall time unless noted. Peak: maximum resident set size."
-echo "Load: the 1-minute load average before the step (other work on the machine skews the figures)."
-printf '%-44s %8s %9s %10s %6s  %s\n' "Step" "Wall s" "MB/s" "Peak MiB" "Load" "Notes"
+echo "Other: CPU seconds other processes used during the step ($(nproc) cores; includes the kernel writing back the step's own files)."
+printf '%-44s %8s %9s %10s %7s  %s\n' "Step" "Wall s" "MB/s" "Peak MiB" "Other" "Notes"
 printf '%s\n' "${ROWS[@]}"
 echo
 printf '%s\n' "${PHASES[@]}"

@@ -351,8 +351,11 @@ INT_PTR CCabDecompressor::OnCloseFile(PFDINOTIFICATION info) {
     std::wstring stored = (info->attribs & kNameIsUtf8) ? FromUtf8(info->psz1) : FromBytes(info->psz1);
     if (!stored.empty() && stored[0] != L'\\') stored = L"\\" + stored;
     std::wstring path = targetFolder.substr(0, targetFolder.size() - 1) + stored;
+    // The times go onto the handle that wrote the file: reopening every file only to stamp it
+    // costs more than the data of a small file.
+    SetFileTimeAndAttributes(path, info->date, info->time, info->attribs, reinterpret_cast<HANDLE>(info->hf));
     Close(info->hf);
-    SetFileTimeAndAttributes(path, info->date, info->time, info->attribs);
+    ApplyAttributes(path, info->attribs);
     CWorkerNotifier(window).Send(WM_EXTRACT_PROGRESS, PROGRESS_STEP, 0);
     return TRUE;
 }
@@ -453,10 +456,14 @@ int CCabDecompressor::CreateFolderTree(const std::wstring& folderIn) {
     return 0;
 }
 
-void CCabDecompressor::SetFileTimeAndAttributes(const std::wstring& path, USHORT date, USHORT time, USHORT attributes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+void CCabDecompressor::SetFileTimeAndAttributes(const std::wstring& path, USHORT date, USHORT time, USHORT attributes,
+                                                HANDLE openFile) {
+    HANDLE file = openFile;
+    if (!file || file == INVALID_HANDLE_VALUE) {
+        file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return;
+    }
     if (!replacedFile) {
         FILETIME stored, utc;
         if (DosDateTimeToFileTime(date, time, &stored)) {
@@ -467,7 +474,13 @@ void CCabDecompressor::SetFileTimeAndAttributes(const std::wstring& path, USHORT
             SetFileTime(file, &utc, nullptr, &utc);
         }
     }
-    CloseHandle(file);
+    if (file != openFile) {
+        CloseHandle(file);
+        ApplyAttributes(path, attributes);
+    }
+}
+
+void CCabDecompressor::ApplyAttributes(const std::wstring& path, USHORT attributes) {
     SetFileAttributesW(path.c_str(), (attributes & kKeptAttributes) ? (attributes & kKeptAttributes) : FILE_ATTRIBUTE_NORMAL);
     replacedFile = false;
 }

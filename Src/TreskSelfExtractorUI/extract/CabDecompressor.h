@@ -64,7 +64,11 @@ private:
     INT_PTR FileOverwrite(const std::wstring& path);
     INT_PTR OpenOutput(const std::wstring& path, bool truncate);
     int CreateFolderTree(const std::wstring& folder);
-    void SetFileTimeAndAttributes(const std::wstring& path, USHORT date, USHORT time, USHORT attributes);
+    // Stamps the stored date and time (on openFile when given, else on the file reopened) and sets
+    // the stored attributes once the file is closed.
+    void SetFileTimeAndAttributes(const std::wstring& path, USHORT date, USHORT time, USHORT attributes,
+                                  HANDLE openFile = nullptr);
+    void ApplyAttributes(const std::wstring& path, USHORT attributes);
     void LogLine(int level, const wchar_t* function, const std::wstring& text);
 
     unsigned long lastSystemError = 0;

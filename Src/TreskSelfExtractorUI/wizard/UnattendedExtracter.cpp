@@ -101,7 +101,8 @@ void CUnattendedExtracter::OnProgress(WPARAM command, LPARAM argument) {
     switch (command) {
         case PROGRESS_STEP:
             ++stepCount;
-            SendMessageW(bar, PBM_SETPOS, stepCount, 0);
+            // A window that is never shown has nothing to redraw.
+            if (visible) SendMessageW(bar, PBM_SETPOS, stepCount, 0);
             break;
         case PROGRESS_SET_POSITION:
             SendMessageW(bar, PBM_SETPOS, 2, 0);
