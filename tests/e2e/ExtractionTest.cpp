@@ -109,6 +109,29 @@ TEST_F(ExtractionTest, SilentAndUnattendedExtractSingleFileAndMultiPartPackages)
     }
 }
 
+TEST_F(ExtractionTest, EnterAndEscKeepTheUnattendedWindowOpen) {
+    std::wstring package = BuildTestPackage(folder.Path(), L"Keys.exe", Settings(), payload);
+    ProgramRun run = RunExe(package, L"-unattended -extractpath=" + kTarget, 120000, [&](HWND window) {
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    ExpectExtracted(L"Keys.exe");
+    EXPECT_FALSE(Contains(Log(), "Extraction paused"));
+}
+
+TEST_F(ExtractionTest, CabinetLibraryBesideThePackageIsNeverLoaded) {
+    // A planted library next to the package: the program must take the system's own.
+    std::wstring package = BuildTestPackage(folder.Path(), L"Planted.exe", Settings(), payload);
+    WriteBytes(folder / L"cabinet.dll", "MZ this is not the cabinet library");
+    WriteBytes(folder / L"CABINET.DLL", "MZ this is not the cabinet library");
+    ProgramRun run = RunExe(package, L"-silent -extractpath=" + kTarget);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    ExpectExtracted(L"Planted.exe");
+}
+
 TEST_F(ExtractionTest, ExistingDestinationIsEmptiedFirst) {
     std::wstring package = BuildTestPackage(folder.Path(), L"Again.exe", Settings(), payload);
     CreateDirectoryW(kTarget.c_str(), nullptr);

@@ -119,8 +119,12 @@ bool CCabDecompressor::Initialize() {
     if (!module) {
         // Only the copy in the system folder: a cabinet.dll placed beside the package must never
         // be loaded.
-        std::wstring path = SystemCabinetLibraryPath();
-        module = path.empty() ? nullptr : LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        module = LoadLibraryExW(L"cabinet.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
+            // Systems without the search flag: the full path into the system folder instead.
+            std::wstring path = SystemCabinetLibraryPath();
+            module = path.empty() ? nullptr : LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        }
         if (module) {
             fdiCreate = reinterpret_cast<decltype(fdiCreate)>(reinterpret_cast<void*>(GetProcAddress(module, "FDICreate")));
             fdiCopy = reinterpret_cast<decltype(fdiCopy)>(reinterpret_cast<void*>(GetProcAddress(module, "FDICopy")));

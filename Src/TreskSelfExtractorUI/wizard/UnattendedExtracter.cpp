@@ -54,8 +54,12 @@ INT_PTR CUnattendedExtracter::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             OnClose();
             return TRUE;
         case WM_COMMAND:
-            // Enter and Esc never close the window; only closing it by hand asks to cancel.
-            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) return TRUE;
+            // Enter and Esc act as Tab and never close the window; only closing it by hand asks
+            // to cancel.
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+                SendMessageW(window, WM_NEXTDLGCTL, 0, FALSE);
+                return TRUE;
+            }
             return FALSE;
         case WM_WINDOWPOSCHANGING:
             if (!visible) {
