@@ -10,33 +10,15 @@
 
 namespace {
 
-std::string Lower(std::string text) {
-    for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool IsDecimal(const std::string& text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::vector<std::string> SplitList(const std::string& text, char delimiter) {
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(delimiter, start);
-        if (end == std::string::npos) end = text.size();
-        std::string piece = TrimText(text.substr(start, end - start));
-        if (!piece.empty()) pieces.push_back(piece);
-        start = end + 1;
-    }
-    return pieces;
 }
 
 class Linter {
 public:
     explicit Linter(const LintInput& input) : input(input), settings(*input.settings) {
-        for (const auto& file : input.supportFiles) supportNames.insert(Lower(file.name));
-        for (const auto& name : input.payloadNames) payloadNames.insert(Lower(name));
+        for (const auto& file : input.supportFiles) supportNames.insert(LowerAscii(file.name));
+        for (const auto& name : input.payloadNames) payloadNames.insert(LowerAscii(name));
     }
 
     std::vector<LintFinding> Run() {
@@ -59,7 +41,7 @@ private:
         findings.push_back({error, where, message});
     }
 
-    bool HasSupportFile(const std::string& name) const { return supportNames.count(Lower(name)) != 0; }
+    bool HasSupportFile(const std::string& name) const { return supportNames.count(LowerAscii(name)) != 0; }
 
     void CheckSupportFile(const char* section, const char* key) {
         std::string name = settings.GetOr(section, key);
@@ -97,11 +79,11 @@ private:
 
     void CheckLanguageFiles() {
         for (const auto& file : input.supportFiles) {
-            std::string lower = Lower(file.name);
+            std::string lower = LowerAscii(file.name);
             if (lower.size() < 12 || lower.compare(0, 7, "default") != 0 || lower.compare(lower.size() - 4, 4, ".ulf") != 0)
                 continue;
             std::string number = file.name.substr(7, file.name.size() - 11);
-            if (Lower(number) == "x") continue;
+            if (LowerAscii(number) == "x") continue;
             if (!IsDecimal(number)) {
                 Add(true, file.name, "a language file is named Default<language number>.ulf");
                 continue;
@@ -141,7 +123,7 @@ private:
         for (const auto& entry : LaunchEntries()) {
             std::string stored = "\\" + entry.second;
             while (stored.size() > 1 && stored[1] == '\\') stored.erase(1, 1);
-            if (input.payloadKnown && payloadNames.count(Lower(stored)) == 0)
+            if (input.payloadKnown && payloadNames.count(LowerAscii(stored)) == 0)
                 Add(true, "[Runtime] " + entry.first,
                     "launches '" + entry.second + "', which the payload does not contain");
         }
@@ -154,13 +136,13 @@ private:
         if (std::find(languages.begin(), languages.end(), "1033") == languages.end()) languages.push_back("1033");
         for (const auto& entry : LaunchEntries()) {
             for (const auto& code : settings.Entries(entry.first)) {
-                if (Lower(code.first).compare(0, 11, "returncode_") != 0) continue;
+                if (LowerAscii(code.first).compare(0, 11, "returncode_") != 0) continue;
                 std::string where = "[" + entry.first + "] " + code.first;
                 std::string number = code.first.substr(11);
                 if (!(IsDecimal(number) || (number.size() > 1 && number[0] == '-' && IsDecimal(number.substr(1)))))
                     Add(true, where, "the key must be ReturnCode_ followed by a decimal return code");
                 std::string value = code.second;
-                std::string lower = Lower(value);
+                std::string lower = LowerAscii(value);
                 if (lower.compare(0, 6, "error:") == 0)
                     value = value.substr(6);
                 else if (lower.compare(0, 8, "success:") == 0)

@@ -25,12 +25,6 @@ std::string Narrow(const std::wstring& text) {
     return Utf16ToUtf8(units);
 }
 
-std::string LowerAscii(std::string text) {
-    for (auto& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // Every condition of the expression evaluates to the same value: a well-formed expression then
 // reduces to true or false, a malformed one gets stuck or is unbalanced.
 int ReduceWithAll(const std::wstring& expression, const std::set<uint16_t>& numbers, int value) {
@@ -150,15 +144,7 @@ void LintConditions(const IniDocument& settings, std::vector<LintFinding>& findi
         if (InBraces(message) && message.size() > 2) messageKeys.insert(message.substr(1, message.size() - 2));
     }
 
-    std::vector<std::string> languages;
-    for (size_t start = 0;;) {
-        std::string list = settings.GetOr("Languages", "SetupLanguages");
-        size_t end = list.find(';', start);
-        std::string item = TrimText(list.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (!item.empty()) languages.push_back(item);
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
+    std::vector<std::string> languages = SplitList(settings.GetOr("Languages", "SetupLanguages"), ';');
     if (languages.empty()) languages.push_back("1033");
     for (const auto& key : messageKeys)
         for (const auto& language : languages)
@@ -176,18 +162,9 @@ void LintOperatingSystems(const IniDocument& settings, std::vector<LintFinding>&
         add(false, "[OS] osallowed", "is empty, so every system is refused");
         return;
     }
-    std::set<std::string> entries;
-    for (size_t start = 0;;) {
-        size_t end = allowed.find(';', start);
-        std::string item = TrimText(allowed.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (!item.empty()) {
-            if (LowerAscii(item).compare(0, 7, "windows") != 0 || item.size() <= 7)
-                add(true, "[OS] osallowed", "'" + item + "' is not a system name such as Windows10 or Windows1064");
-            entries.insert(LowerAscii(item));
-        }
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
+    for (const auto& item : SplitList(allowed, ';'))
+        if (LowerAscii(item).compare(0, 7, "windows") != 0 || item.size() <= 7)
+            add(true, "[OS] osallowed", "'" + item + "' is not a system name such as Windows10 or Windows1064");
     for (const auto& entry : settings.Entries("OS")) {
         std::string key = LowerAscii(entry.first);
         for (const char* suffix : {"exclude", "warning"}) {

@@ -18,14 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Lower(std::string text) {
-    for (auto& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 bool IsLanguageFile(const std::string& name) {
-    std::string lower = Lower(name);
+    std::string lower = LowerAscii(name);
     return lower.size() > 11 && lower.compare(0, 7, "default") == 0 && lower.compare(lower.size() - 4, 4, ".ulf") == 0;
 }
 
@@ -34,14 +28,14 @@ bool IsLanguageFile(const std::string& name) {
 std::pair<int, std::string> Rank(const std::string& name, const IniDocument& settings) {
     if (IsLanguageFile(name)) {
         std::string middle = name.substr(7, name.size() - 11);
-        if (Lower(middle) == "x") return {1, ""};
+        if (LowerAscii(middle) == "x") return {1, ""};
         char padded[32];
         std::snprintf(padded, sizeof(padded), "%010lu", std::strtoul(middle.c_str(), nullptr, 10));
-        return {0, padded + Lower(name)};
+        return {0, padded + LowerAscii(name)};
     }
     for (const char* key : {"TopImage", "BottomImage"})
         if (EqualsNoCase(settings.GetOr("Images", key), name)) return {2, key};
-    return {3, Lower(name)};
+    return {3, LowerAscii(name)};
 }
 
 // Language files go into the container as UTF-16LE, the form the program's profile reads need.
@@ -89,7 +83,7 @@ bool CollectSupportFiles(const std::vector<std::string>& inputs, const IniDocume
         std::string name = path.filename().u8string();
         if (EqualsNoCase(name, SETTINGS_ENTRY_NAME)) return true;  // the settings file comes from --settings
         if (!CheckEntryName(name, error)) return false;
-        if (!seen.insert(Lower(name)).second) {
+        if (!seen.insert(LowerAscii(name)).second) {
             error = "two support files are named " + name;
             return false;
         }

@@ -26,6 +26,24 @@ std::string TrimText(const std::string& text) {
     return text.substr(begin, end - begin + 1);
 }
 
+std::string LowerAscii(std::string text) {
+    for (auto& c : text) c = LowerAscii(c);
+    return text;
+}
+
+std::vector<std::string> SplitList(const std::string& text, char delimiter) {
+    std::vector<std::string> pieces;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(delimiter, start);
+        if (end == std::string::npos) end = text.size();
+        std::string piece = TrimText(text.substr(start, end - start));
+        if (!piece.empty()) pieces.push_back(piece);
+        start = end + 1;
+    }
+    return pieces;
+}
+
 IniDocument IniDocument::Parse(const std::string& utf8) {
     IniDocument document;
     document.sections.push_back(Section{});

@@ -52,3 +52,7 @@ private:
 
 bool EqualsNoCase(const std::string& a, const std::string& b);
 std::string TrimText(const std::string& text);
+// ASCII letters lower-cased, as the program's key comparisons treat them.
+std::string LowerAscii(std::string text);
+// The pieces of a list such as "1031;1033;" trimmed, empty ones dropped, in order.
+std::vector<std::string> SplitList(const std::string& text, char delimiter);
