@@ -17,10 +17,12 @@ struct Received {
     LPARAM lParam;
 };
 std::vector<Received> g_received;
+std::vector<std::wstring> g_logArguments;
 
 LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_WORKER_LOG) {
         g_received.push_back({message, 0, lParam});
+        if (wParam) g_logArguments.push_back(reinterpret_cast<CWorkerLogRecord*>(wParam)->argument);
         return HandleWorkerLog(wParam);
     }
     if (message >= WM_USER) {
@@ -61,6 +63,7 @@ class WorkerThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_received.clear();
+        g_logArguments.clear();
         window = CreateTestWindow();
         ASSERT_NE(window, nullptr);
     }
@@ -195,6 +198,29 @@ TEST_F(WorkerThreadTest, WorkerLogRecordsTravelAsCopies) {
     EXPECT_EQ(bytes.find("overwritten"), std::string::npos);
     EXPECT_EQ(HandleWorkerLog(0), 1);  // a null record is ignored
     theLog.InitLog(L"", LOG_THRESHOLD_NORMAL);
+}
+
+// A worker that posts far more records than a window's queue can hold while the window's thread
+// is busy, and then sends a prompt.
+constexpr int kFloodRecords = 12000;
+DWORD WINAPI FloodLogLines(LPVOID argument) {
+    auto* self = static_cast<WorkerThread*>(argument);
+    CWorkerNotifier notifier(self->GetWindow());
+    for (int i = 0; i < kFloodRecords; ++i)
+        if (!notifier.PostLog({LOG_INFO, L"FileOverwrite", L"%s", std::to_wstring(i)})) return 1;
+    notifier.Send(WM_OVERWRITE_PROMPT, 0, 0);
+    return 0;
+}
+
+TEST_F(WorkerThreadTest, PostedRecordsWaitForTheWindowAndComeBeforeALaterSend) {
+    ASSERT_EQ(holder.Start(window, FloodLogLines), 0);
+    Sleep(300);  // the window's thread is busy: the worker must wait, not overflow its queue
+    ASSERT_TRUE(PumpUntil([] { return !g_received.empty() && g_received.back().message == WM_OVERWRITE_PROMPT; },
+                          30000));
+    EXPECT_EQ(holder.Stop(), 0);
+    ASSERT_EQ(g_logArguments.size(), static_cast<size_t>(kFloodRecords));
+    for (int i = 0; i < kFloodRecords; ++i) ASSERT_EQ(g_logArguments[i], std::to_wstring(i));
+    EXPECT_EQ(g_received.size(), static_cast<size_t>(kFloodRecords) + 1);
 }
 
 TEST(WorkerFlags, StartCleared) {

@@ -1,6 +1,34 @@
 #include "app/WorkerMessages.h"
 
+#include <atomic>
+
 #include "log/BuildLogFile.h"
+
+namespace {
+
+// Log records handed to a window's thread and not yet written. A worker that posts far faster
+// than the window's thread writes waits here, so the window's message queue (which takes at
+// most some thousands of posted messages) never overflows and no line is lost.
+// The count belongs to one window: records left in the queue of a window that was destroyed are
+// never written, so the count starts again for the next window.
+std::atomic<long> g_pendingLogRecords{0};
+std::atomic<HWND> g_backlogWindow{nullptr};
+constexpr long kMaxPendingLogRecords = 256;
+// How long a worker waits for the backlog at most; a window's thread that writes nothing for
+// that long is stuck, and the worker goes on rather than wait with it.
+constexpr DWORD kBacklogWaitMs = 10000;
+
+bool OnWindowThread(HWND window) { return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId(); }
+
+// Waits until at most `limit` posted records are unwritten.
+void WaitForBacklog(HWND window, long limit) {
+    if (g_backlogWindow.exchange(window) != window) g_pendingLogRecords = 0;
+    if (g_pendingLogRecords.load() <= limit || OnWindowThread(window)) return;
+    DWORD start = GetTickCount();
+    while (g_pendingLogRecords.load() > limit && IsWindow(window) && GetTickCount() - start < kBacklogWaitMs) Sleep(1);
+}
+
+}  // namespace
 
 bool CWorkerNotifier::Notify(UINT message, WPARAM wParam, LPARAM lParam) const {
     if (!IsAlive()) return false;
@@ -13,26 +41,35 @@ bool CWorkerNotifier::Notify(UINT message, WPARAM wParam, LPARAM lParam) const {
 
 LRESULT CWorkerNotifier::Send(UINT message, WPARAM wParam, LPARAM lParam) const {
     if (!IsAlive()) return 0;
+    // What was posted before is written before what the window does for this message (a prompt
+    // is shown only once the lines that led to it are in the log).
+    WaitForBacklog(window, 0);
     return SendMessageW(window, message, wParam, lParam);
 }
 
 bool CWorkerNotifier::PostLog(const CWorkerLogRecord& record) const {
     if (!IsAlive()) return false;
+    WaitForBacklog(window, kMaxPendingLogRecords - 1);
     auto* copy = new CWorkerLogRecord(record);
+    ++g_pendingLogRecords;
     if (PostMessageW(window, WM_WORKER_LOG, reinterpret_cast<WPARAM>(copy), 0)) return true;
+    --g_pendingLogRecords;
     delete copy;
     return false;
 }
 
 bool CWorkerNotifier::SendLog(const CWorkerLogRecord& record) const {
     if (!IsAlive()) return false;
+    WaitForBacklog(window, 0);
     auto* copy = new CWorkerLogRecord(record);
+    ++g_pendingLogRecords;
     DWORD_PTR result = 0;
     // The handler owns the copy once it has run; when the window vanished before the send
     // reached it, the copy is still ours to free.
     if (!SendMessageTimeoutW(window, WM_WORKER_LOG, reinterpret_cast<WPARAM>(copy), 0, SMTO_BLOCK, INFINITE,
                              &result) ||
         result != 1) {
+        --g_pendingLogRecords;
         delete copy;
         return false;
     }
@@ -44,5 +81,6 @@ LRESULT HandleWorkerLog(WPARAM wParam) {
     if (!record) return 1;
     theLog.Log(record->level, record->function.c_str(), record->format.c_str(), record->argument);
     delete record;
+    --g_pendingLogRecords;
     return 1;
 }

@@ -64,11 +64,6 @@ FNCLOSE(CallbackClose) { return g_currentEngine->Close(hf); }
 FNSEEK(CallbackSeek) { return g_currentEngine->Seek(hf, dist, seektype); }
 FNFDINOTIFY(CallbackNotify) { return g_currentEngine->Notify(fdint, pfdin); }
 
-std::wstring FileNameOf(const std::wstring& path) {
-    size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 std::wstring GetCurrentFilePath() {
@@ -161,9 +156,11 @@ INT_PTR CCabDecompressor::Open(const char* utf8Name, int flags, int /*mode*/) {
     if (renamed != renamedCabinets.end()) name = name.substr(0, slash == std::string::npos ? 0 : slash + 1) + renamed->second;
     std::wstring path = FromUtf8(name.c_str());
     bool create = (flags & _O_CREAT) != 0;
-    if (create) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    bool exclusive = create && (flags & _O_EXCL) != 0;
+    // A read-only file in the way could not be replaced; an exclusive create has none in its way.
+    if (create && !exclusive) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DWORD access = (flags & (_O_WRONLY | _O_RDWR)) ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-    DWORD disposition = create ? ((flags & _O_TRUNC) ? CREATE_ALWAYS : OPEN_ALWAYS) : OPEN_EXISTING;
+    DWORD disposition = !create ? OPEN_EXISTING : exclusive ? CREATE_NEW : (flags & _O_TRUNC) ? CREATE_ALWAYS : OPEN_ALWAYS;
     HANDLE handle = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -236,8 +233,9 @@ void CCabDecompressor::LogLine(int level, const wchar_t* function, const std::ws
         theLog.Log(level, function, L"%s", text);
         return;
     }
-    logRecord = CWorkerLogRecord{level, function, L"%s", text};
-    notifier.SendLog(logRecord);
+    // Posted, not sent: the window's thread writes the line while the next file is inflated. The
+    // notifier keeps the backlog bounded and in order with the prompt, which is sent.
+    notifier.PostLog(CWorkerLogRecord{level, function, L"%s", text});
 }
 
 int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std::wstring& target) {
@@ -247,6 +245,9 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
     error.Clear();
     inputPositions.clear();
     renamedCabinets.clear();
+    listedFolders.clear();
+    listedFolders.insert(theInitializer.packageFolders.begin(), theInitializer.packageFolders.end());
+    lastCreatedFolder.clear();
     g_nextCabinetRequested = false;
     targetFolder = target;
     if (targetFolder.size() > 1 && targetFolder.back() != L'\\') targetFolder += L'\\';
@@ -359,14 +360,19 @@ INT_PTR CCabDecompressor::OnCloseFile(PFDINOTIFICATION info) {
     // costs more than the data of a small file.
     SetFileTimeAndAttributes(path, info->date, info->time, info->attribs, reinterpret_cast<HANDLE>(info->hf));
     Close(info->hf);
-    ApplyAttributes(path, info->attribs);
-    CWorkerNotifier(window).Send(WM_EXTRACT_PROGRESS, PROGRESS_STEP, 0);
+    // Every file written here was created new and so carries the archive attribute already;
+    // setting only that once more would cost a second update of every file.
+    if ((info->attribs & kKeptAttributes) != FILE_ATTRIBUTE_ARCHIVE)
+        ApplyAttributes(path, info->attribs);
+    else
+        replacedFile = false;
+    CWorkerNotifier(window).Notify(WM_EXTRACT_PROGRESS, PROGRESS_STEP, 0);
     return TRUE;
 }
 
-INT_PTR CCabDecompressor::OpenOutput(const std::wstring& path, bool truncate) {
+INT_PTR CCabDecompressor::OpenOutput(const std::wstring& path, int createFlags) {
     std::string name = ToUtf8(path);
-    int flags = _O_WRONLY | _O_CREAT | _O_BINARY | _O_SEQUENTIAL | (truncate ? _O_TRUNC : 0);
+    int flags = _O_WRONLY | _O_CREAT | _O_BINARY | _O_SEQUENTIAL | createFlags;
     INT_PTR descriptor = Open(name.c_str(), flags, _S_IREAD | _S_IWRITE);
     if (descriptor != -1) currentOutputPath = path;
     return descriptor;
@@ -374,13 +380,18 @@ INT_PTR CCabDecompressor::OpenOutput(const std::wstring& path, bool truncate) {
 
 INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path) {
     const wchar_t* function = L"FileOverwrite";
-    auto extractNew = [&](bool truncate) {
+    // A file that is not there yet is created in one step: asking first whether it exists would
+    // look the path up twice for every file of the package.
+    unsigned long earlierSystemError = lastSystemError;
+    INT_PTR created = OpenOutput(path, _O_EXCL);
+    if (created != -1 || lastSystemError != ERROR_FILE_EXISTS) {
         LogLine(LOG_INFO, function, L"Extracing file : " + path);
         theInitializer.writtenFiles.push_front(path);
         theInitializer.packageFiles.push_front(path);
-        return OpenOutput(path, truncate);
-    };
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return extractNew(true);
+        return created;
+    }
+    // An existing file is no failure of its own.
+    lastSystemError = earlierSystemError;
 
     int decision = overwriteDecision.load();
     if (!theInitializer.GetApplyToAll() || decision == OVERWRITE_YES || decision == OVERWRITE_NO) {
@@ -401,13 +412,13 @@ INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path) {
         }
         if (DeleteFileW(path.c_str())) {
             LogLine(LOG_INFO, function, L"Extracing file : " + path);
-            INT_PTR descriptor = OpenOutput(path, false);
+            INT_PTR descriptor = OpenOutput(path, 0);
             theInitializer.writtenFiles.push_front(path);
             theInitializer.packageFiles.push_front(path);
             return descriptor;
         }
         // Open it once more only to learn why it cannot be replaced (a file in use reports 32).
-        INT_PTR probe = OpenOutput(path, false);
+        INT_PTR probe = OpenOutput(path, 0);
         if (probe != -1) {
             lastSystemError = GetLastError();
             Close(probe);
@@ -421,7 +432,10 @@ INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path) {
     }
     if (decision == OVERWRITE_CANCEL) return -2;
     // No answer (a window without the prompt): the file is overwritten.
-    return extractNew(true);
+    LogLine(LOG_INFO, function, L"Extracing file : " + path);
+    theInitializer.writtenFiles.push_front(path);
+    theInitializer.packageFiles.push_front(path);
+    return OpenOutput(path, _O_TRUNC);
 }
 
 int CCabDecompressor::CreateFolderTree(const std::wstring& folderIn) {
@@ -432,17 +446,20 @@ int CCabDecompressor::CreateFolderTree(const std::wstring& folderIn) {
     while (!root.empty() && root.back() == L'\\') root.pop_back();
     auto& packageFolders = theInitializer.packageFolders;
     while (_wcsicmp(chain.c_str(), root.c_str()) != 0) {
-        bool listed = false;
-        for (const auto& entry : packageFolders) listed = listed || entry == chain;
-        if (listed) break;
+        if (!listedFolders.insert(chain).second) break;
         packageFolders.push_front(chain);
         size_t slash = chain.find_last_of(L'\\');
         if (slash == std::wstring::npos) break;
         chain = chain.substr(0, slash);
     }
 
+    // Files come folder by folder: the folder of the previous file needs no second look.
+    if (folder == lastCreatedFolder) return 0;
     DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        lastCreatedFolder = folder;
+        return 0;
+    }
     std::wstring parent = folder;
     if (!parent.empty() && parent.back() == L'\\') parent.pop_back();
     size_t slash = parent.find_last_of(L'\\');
@@ -454,9 +471,11 @@ int CCabDecompressor::CreateFolderTree(const std::wstring& folderIn) {
     }
     if (!CreateDirectoryW(folder.c_str(), nullptr)) {
         DWORD failure = GetLastError();
-        return failure == ERROR_ALREADY_EXISTS ? 0 : static_cast<int>(failure);
+        if (failure != ERROR_ALREADY_EXISTS) return static_cast<int>(failure);
+    } else {
+        theInitializer.createdFolders.push_front(folder);
     }
-    theInitializer.createdFolders.push_front(folder);
+    lastCreatedFolder = folder;
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_set>
 
 #include "app/WorkerMessages.h"
 #include "extract/CabError.h"
@@ -62,7 +63,9 @@ private:
     INT_PTR OnCopyFile(PFDINOTIFICATION info);
     INT_PTR OnCloseFile(PFDINOTIFICATION info);
     INT_PTR FileOverwrite(const std::wstring& path);
-    INT_PTR OpenOutput(const std::wstring& path, bool truncate);
+    // Opens an output file for writing through the open primitive; createFlags adds _O_EXCL (only a
+    // new file) or nothing (create or open).
+    INT_PTR OpenOutput(const std::wstring& path, int createFlags);
     int CreateFolderTree(const std::wstring& folder);
     // Stamps the stored date and time (on openFile when given, else on the file reopened) and sets
     // the stored attributes once the file is closed.
@@ -91,7 +94,11 @@ private:
     // Multi-part packages: the next-cabinet names stored in the cabinets, mapped to the names of
     // the part files on disk.
     std::map<std::string, std::string> renamedCabinets;
-    CWorkerLogRecord logRecord;
+    // The folders already in the package-folders list, so that listing a file's folders does not
+    // walk the whole list for every file.
+    std::unordered_set<std::wstring> listedFolders;
+    // The folder of the previous file, known to exist.
+    std::wstring lastCreatedFolder;
 };
 
 // A stored name that stays inside the target folder: relative, no drive, no colon, no ".." or
