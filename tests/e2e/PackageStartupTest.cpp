@@ -176,8 +176,10 @@ TEST_F(PackageStartupTest, UnattendedWindowSpeaksTheCommandLineLanguage) {
     EXPECT_EQ(run.exitCode, 0u);
     // The status line is in German whichever phase it showed.
     EXPECT_TRUE(status.find(L"Paketinhalt wird gelesen...") != std::wstring::npos ||
+                status.find(L"Zielordner wird geleert...") != std::wstring::npos ||
                 status.find(L"Paket wird extrahiert...") != std::wstring::npos)
         << ToUtf8(status);
+    EXPECT_EQ(status.find(L"Extracting the package..."), std::wstring::npos) << ToUtf8(status);
     EXPECT_NE(status.find(L"Demo Product V1.0"), std::wstring::npos);  // the window's title
 }
 

@@ -213,6 +213,7 @@ DWORD WINAPI FloodLogLines(LPVOID argument) {
 }
 
 TEST_F(WorkerThreadTest, PostedRecordsWaitForTheWindowAndComeBeforeALaterSend) {
+    workerStopFlag = 0;  // a worker being stopped would not wait
     ASSERT_EQ(holder.Start(window, FloodLogLines), 0);
     Sleep(300);  // the window's thread is busy: the worker must wait, not overflow its queue
     ASSERT_TRUE(PumpUntil([] { return !g_received.empty() && g_received.back().message == WM_OVERWRITE_PROMPT; },

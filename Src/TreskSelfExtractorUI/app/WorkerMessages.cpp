@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "app/WorkerThread.h"
 #include "log/BuildLogFile.h"
 
 namespace {
@@ -25,7 +26,10 @@ void WaitForBacklog(HWND window, long limit) {
     if (g_backlogWindow.exchange(window) != window) g_pendingLogRecords = 0;
     if (g_pendingLogRecords.load() <= limit || OnWindowThread(window)) return;
     DWORD start = GetTickCount();
-    while (g_pendingLogRecords.load() > limit && IsWindow(window) && GetTickCount() - start < kBacklogWaitMs) Sleep(1);
+    // A worker that is being stopped goes on at once: the window's thread may be waiting for it.
+    while (g_pendingLogRecords.load() > limit && IsWindow(window) && !workerStopFlag.load() &&
+           GetTickCount() - start < kBacklogWaitMs)
+        Sleep(1);
 }
 
 }  // namespace
