@@ -124,7 +124,9 @@ std::vector<std::wstring> PackageTempFolders() {
 std::string ExpectFinalFrame(const std::wstring& path, const std::string& status, int errors, int warnings) {
     std::string bytes = ReadBytes(path);
     EXPECT_GE(bytes.size(), 2u);
-    if (bytes.size() >= 2) EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+    if (bytes.size() >= 2) {
+        EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+    }
     auto lines = ReadLogLines(path);
     EXPECT_GE(lines.size(), 11u);
     if (lines.size() < 11) return std::string();

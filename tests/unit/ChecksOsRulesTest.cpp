@@ -7,20 +7,6 @@
 
 namespace {
 
-OSVersionData System(uint32_t major, uint32_t minor, uint32_t productType, int architecture, uint32_t productInfo,
-                     uint32_t build = 0) {
-    OSVersionData data;
-    data.major = major;
-    data.minor = minor;
-    data.build = build;
-    data.platformId = 2;
-    data.productType = productType;
-    data.architecture = architecture;
-    data.productInfoAvailable = true;
-    data.productInfo = productInfo;
-    return data;
-}
-
 const OSVersionData kTenProX64 = System(10, 0, 1, OS_ARCH_X64, 48, 19045);
 const OSVersionData kTenHomeX64 = System(10, 0, 1, OS_ARCH_X64, 101, 19045);  // edition preset "Standard"
 const OSVersionData kTenProX86 = System(10, 0, 1, OS_ARCH_X86, 48, 19045);

@@ -8,22 +8,6 @@
 
 namespace {
 
-// Version data of a system: version, product type, architecture, product-info number.
-OSVersionData System(uint32_t major, uint32_t minor, uint32_t productType, int architecture, uint32_t productInfo = 0,
-                     uint32_t build = 0, uint32_t suiteMask = 0) {
-    OSVersionData data;
-    data.major = major;
-    data.minor = minor;
-    data.build = build;
-    data.platformId = 2;
-    data.productType = productType;
-    data.architecture = architecture;
-    data.productInfoAvailable = major >= 6;
-    data.productInfo = productInfo;
-    data.suiteMask = suiteMask;
-    return data;
-}
-
 struct IdentityCase {
     const char* label;
     OSVersionData data;

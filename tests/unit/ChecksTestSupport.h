@@ -8,8 +8,26 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "checks/OSIdentity.h"
 #include "log/BuildLogFile.h"
 #include "util/Util.h"
+
+// Version data of a system: version, product type, architecture, product-info number (the
+// product-info query exists from version 6 on).
+inline OSVersionData System(uint32_t major, uint32_t minor, uint32_t productType, int architecture,
+                            uint32_t productInfo = 0, uint32_t build = 0, uint32_t suiteMask = 0) {
+    OSVersionData data;
+    data.major = major;
+    data.minor = minor;
+    data.build = build;
+    data.platformId = 2;
+    data.productType = productType;
+    data.architecture = architecture;
+    data.productInfoAvailable = major >= 6;
+    data.productInfo = productInfo;
+    data.suiteMask = suiteMask;
+    return data;
+}
 
 // Writes an INI file in UTF-16LE with byte-order mark, as the packager does.
 inline void WriteIni(const std::wstring& path, const std::wstring& text) {
@@ -30,16 +48,10 @@ public:
     // The message parts (after the function column) of every line written so far.
     std::vector<std::string> Messages() const {
         std::vector<std::string> messages;
-        std::string bytes = ReadBytes(path);
-        size_t start = 0;
-        while (start < bytes.size()) {
-            size_t end = bytes.find("\r\n", start);
-            std::string line = bytes.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        for (const auto& line : SplitCrLfLines(ReadBytes(path))) {
             // time (8) "|" level word (10) "|" function column (35 or more) " |" message
             size_t bar = line.find(" |", 20 + 35);
             if (bar != std::string::npos) messages.push_back(line.substr(bar + 2));
-            if (end == std::string::npos) break;
-            start = end + 2;
         }
         return messages;
     }

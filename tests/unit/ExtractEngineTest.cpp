@@ -44,17 +44,7 @@ void DeliverPosted() {
 }
 
 HWND PromptWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = PromptWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"TreskPromptTestWindow";
-        RegisterClassW(&windowClass);
-        registered = true;
-    }
-    return CreateWindowW(L"TreskPromptTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                         nullptr);
+    return CreateClassWindow(L"TreskPromptTestWindow", PromptWindowProc);
 }
 
 std::vector<std::wstring> ListOf(const TextList& list) {

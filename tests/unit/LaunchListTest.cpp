@@ -22,18 +22,6 @@ std::string Narrow(const std::wstring& text) {
     return std::string(text.begin(), text.end());
 }
 
-std::vector<std::string> Lines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) end = bytes.size();
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
 bool Contains(const std::vector<std::string>& lines, const std::string& text) {
     for (const auto& line : lines)
         if (line.find(text) != std::string::npos) return true;
@@ -182,7 +170,7 @@ TEST_F(AutolaunchListTest, SettingsToLaunchAndParameterLists) {
         EXPECT_EQ(CUtil::FileExists(handOverPath), c.handOverWritten);
         if (c.handOverWritten) {
             // However often it was written, the list names itself once, as its last file.
-            auto lines = Lines(ReadBytes(handOverPath));
+            auto lines = SplitCrLfLines(ReadBytes(handOverPath));
             ASSERT_EQ(lines.size(), 2u);
             EXPECT_EQ(lines[0], "[FilesToDelete]");
             EXPECT_EQ(lines[1], Narrow(handOverPath));
@@ -194,7 +182,7 @@ TEST_F(AutolaunchListTest, LogLinesOfTheList) {
     Prepare("Multilaunch=1\nAutoLaunch1=Setup\\Start.exe\nAutoLaunch2=Missing.exe\n", "LaunchEXEParams1=/lang=1033\n", 1);
     TextList launchList, parameterList;
     GetAutolaunchApps(L"1033", MODE_FULL_GUI, launchList, parameterList);
-    auto log = Lines(ReadBytes(logPath));
+    auto log = SplitCrLfLines(ReadBytes(logPath));
     std::string path = Narrow(extractPath);
     EXPECT_TRUE(Contains(log, "|GetAutolaunchApps                   |AutoLaunch1 : Setup\\Start.exe"));
     EXPECT_TRUE(Contains(log, "|GetAutolaunchApps                   |Mode - "));
@@ -244,7 +232,7 @@ TEST(ExpandLaunchParameters, TokensFollowedByASeparatorAreExpanded) {
         ExpandLaunchParameters(text);
         EXPECT_EQ(text, c.expanded) << Narrow(c.text);
         int warnings = 0;
-        for (const auto& line : Lines(ReadBytes(logPath)))
+        for (const auto& line : SplitCrLfLines(ReadBytes(logPath)))
             warnings += line.find("|WARNING   |IsEnvVarPresent                     |Env variable not supported..") !=
                         std::string::npos;
         EXPECT_EQ(warnings, c.warnings) << Narrow(c.text);

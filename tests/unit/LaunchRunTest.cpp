@@ -28,16 +28,7 @@ LRESULT CALLBACK RecordingWindowProc(HWND window, UINT message, WPARAM wParam, L
 }
 
 HWND CreateRecordingWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = RecordingWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"TreskLaunchTestWindow";
-        registered = RegisterClassW(&windowClass) != 0;
-    }
-    return CreateWindowW(L"TreskLaunchTestWindow", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
+    return CreateClassWindow(L"TreskLaunchTestWindow", RecordingWindowProc, WS_OVERLAPPEDWINDOW);
 }
 
 class FakeWizard : public CLaunchWizard {
@@ -98,7 +89,7 @@ protected:
     // What the stand-in setups recorded, in the order they started (end lines left out).
     std::vector<ProbeRecord> Records() {
         std::vector<ProbeRecord> records;
-        for (const auto& line : SplitLines(ReadBytes(recordPath))) {
+        for (const auto& line : SplitCrLfLines(ReadBytes(recordPath))) {
             size_t tab = line.find('\t');
             size_t last = line.rfind('\t');
             if (tab == std::string::npos || line.substr(tab + 1) == "end") continue;

@@ -43,23 +43,11 @@ inline void ClearExtractionRecords() {
     theInitializer.packageFolders.clear();
 }
 
-inline std::vector<std::string> SplitLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) end = bytes.size();
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
 // The messages of the log lines written under function, in order (the text after the column).
 inline std::vector<std::string> LogMessages(const std::wstring& logPath, const std::string& function) {
     std::vector<std::string> messages;
     std::string column = function + std::string(function.size() < 35 ? 35 - function.size() : 0, ' ') + " |";
-    for (const auto& line : SplitLines(ReadBytes(logPath))) {
+    for (const auto& line : SplitCrLfLines(ReadBytes(logPath))) {
         size_t at = line.find("|" + column);
         if (at != std::string::npos) messages.push_back(line.substr(at + 1 + column.size()));
     }

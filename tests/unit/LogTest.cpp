@@ -8,10 +8,6 @@
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& bytes) {
-    return SplitCrLfLines(bytes);
-}
-
 const std::regex kTime("^\\d\\d:\\d\\d:\\d\\d$");
 
 class LogTest : public ::testing::Test {
@@ -20,7 +16,7 @@ protected:
     std::wstring path = folder / L"test.log";
     CBuildLogFile log;
     void SetUp() override { log.InitLog(path, LOG_THRESHOLD_NORMAL); }
-    std::vector<std::string> Read() const { return Lines(ReadBytes(path)); }
+    std::vector<std::string> Read() const { return SplitCrLfLines(ReadBytes(path)); }
 };
 
 TEST_F(LogTest, LineLayoutAndCrLf) {
@@ -28,7 +24,7 @@ TEST_F(LogTest, LineLayoutAndCrLf) {
     log.Log(LOG_ERROR, L"F", L"value %d and %s", 42, std::wstring(L"text"));
     log.Log(LOG_WARNING, L"F", L"careful");
     std::string bytes = ReadBytes(path);
-    auto lines = Lines(bytes);
+    auto lines = SplitCrLfLines(bytes);
     ASSERT_EQ(lines.size(), 3u);
     // Every line feed is stored as CR LF and nothing else.
     EXPECT_EQ(bytes.find('\n'), bytes.find("\r\n") + 1);
@@ -70,9 +66,12 @@ TEST_F(LogTest, LevelFilterAndCounters) {
         log.Log(c.level, L"Filter", L"line");
         auto lines = Read();
         EXPECT_EQ(lines.size(), c.written ? 1u : 0u) << "threshold " << c.threshold << " level " << c.level;
-        if (c.level < LOG_LEVEL_COUNT)
+        if (c.level < LOG_LEVEL_COUNT) {
             EXPECT_EQ(CLogFile::GetLevelCount(c.level), before + (c.written ? 1 : 0)) << "level " << c.level;
-        if (c.written && c.level == LOG_DETAIL) EXPECT_EQ(lines[0].substr(8, 12), "|          |");
+        }
+        if (c.written && c.level == LOG_DETAIL) {
+            EXPECT_EQ(lines[0].substr(8, 12), "|          |");
+        }
     }
 }
 
@@ -103,7 +102,7 @@ TEST_F(LogTest, MissingFolderLosesLogLinesButRawAndUnnamedRecreateIt) {
     log.LogUnnamed(LOG_INFO, L"unnamed");
     CUtil::DeleteTree(folder / L"gone");
     log.LogUnnamed(LOG_INFO, L"again");
-    auto lines = Lines(ReadBytes(deep));
+    auto lines = SplitCrLfLines(ReadBytes(deep));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("|again"), std::string::npos);
 }
@@ -112,7 +111,9 @@ TEST_F(LogTest, CharactersWithoutAnsiFormBecomeQuestionMarks) {
     log.WriteRaw(L"%s", std::wstring(L"C:\\\x4E2D\x6587\\caf\xE9\\\xFF3C"));
     std::string expected = GetACP() == 1252 ? "C:\\??\\caf\xE9\\?" : "";
     std::string bytes = ReadBytes(path);
-    if (!expected.empty()) EXPECT_EQ(bytes, expected);
+    if (!expected.empty()) {
+        EXPECT_EQ(bytes, expected);
+    }
     // The full-width backslash must never turn into a real one.
     EXPECT_EQ(bytes.substr(bytes.size() - 2), "\\?");
 }

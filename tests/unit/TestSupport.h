@@ -41,6 +41,21 @@ inline std::string ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
+// A window of the test's own class (registered on first use): message-only by default, a
+// top-level window of 100 x 100 with a style.
+inline HWND CreateClassWindow(const wchar_t* className, WNDPROC procedure, DWORD style = 0) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW windowClass = {};
+    if (!GetClassInfoW(instance, className, &windowClass)) {
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = className;
+        RegisterClassW(&windowClass);
+    }
+    if (style == 0) return CreateWindowW(className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    return CreateWindowW(className, L"", style, 0, 0, 100, 100, nullptr, nullptr, instance, nullptr);
+}
+
 // The lines of a log or text file written with CR LF line ends, without them.
 inline std::vector<std::string> SplitCrLfLines(const std::string& bytes) {
     std::vector<std::string> lines;

@@ -33,17 +33,7 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 HWND CreateTestWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = TestWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"TreskWorkerTestWindow";
-        RegisterClassW(&windowClass);
-        registered = true;
-    }
-    return CreateWindowW(L"TreskWorkerTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
+    return CreateClassWindow(L"TreskWorkerTestWindow", TestWindowProc);
 }
 
 // Pumps the test thread's messages until condition holds or the time is up.

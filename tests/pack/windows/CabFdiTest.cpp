@@ -39,15 +39,8 @@ std::string Text(size_t size) {
     return text;
 }
 
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testdata::ReadBytes;
+using testdata::WriteBytes;
 
 struct Payload {
     std::string relative;  // UTF-8, '/'-separated

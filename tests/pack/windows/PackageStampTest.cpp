@@ -28,15 +28,8 @@ std::string Utf8(const std::wstring& wide) {
     return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
 }
 
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testdata::ReadBytes;
+using testdata::WriteBytes;
 
 std::string Scrambled(size_t size, uint32_t seed) {
     return testdata::Incompressible(size, seed);
