@@ -174,9 +174,7 @@ void LintOperatingSystems(const IniDocument& settings, std::vector<LintFinding>&
             std::string value = TrimText(entry.second);
             if (value == ";") continue;  // every variant
             // Variants are operands joined by &&, || and &&!; an empty operand is a slip.
-            for (size_t start = 0;;) {
-                size_t end = value.find(';', start);
-                std::string variant = TrimText(value.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            for (const auto& variant : SplitList(value, ';')) {
                 std::string text = variant;
                 for (const char* op : {"&&!", "&&", "||"})
                     for (size_t at = text.find(op); at != std::string::npos; at = text.find(op)) text.replace(at, std::string(op).size(), "\x01");
@@ -192,8 +190,6 @@ void LintOperatingSystems(const IniDocument& settings, std::vector<LintFinding>&
                 bool strayOperator = text.find_first_of("&|") != std::string::npos;
                 if (emptyOperand || strayOperator)
                     add(true, where, "the variant '" + variant + "' has an empty operand or a stray operator");
-                if (end == std::string::npos) break;
-                start = end + 1;
             }
         }
     }

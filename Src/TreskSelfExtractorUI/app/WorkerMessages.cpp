@@ -37,7 +37,7 @@ void WaitForBacklog(HWND window, long limit) {
 bool CWorkerNotifier::Notify(UINT message, WPARAM wParam, LPARAM lParam) const {
     if (!IsAlive()) return false;
     if (lParam == NOTIFY_SEND) {
-        SendMessageW(window, message, wParam, lParam);
+        Send(message, wParam, lParam);
         return true;
     }
     return PostMessageW(window, message, wParam, lParam) != 0;

@@ -25,6 +25,17 @@ bool Listed(const TextList& list, const std::wstring& path) {
     return std::find(list.begin(), list.end(), path) != list.end();
 }
 
+// Deletes the listed files oldest first (the lists grow at their head), read-only ones too,
+// logging each with deletingFormat and every failure.
+void DeleteListedFiles(const TextList& files, const wchar_t* function, const wchar_t* deletingFormat) {
+    for (auto file = files.rbegin(); file != files.rend(); ++file) {
+        theLog.Log(LOG_INFO, function, deletingFormat, *file);
+        CUtil::ClearReadOnly(*file);
+        if (!DeleteFileW(file->c_str())) theLog.Log(LOG_INFO, function, L"Could not delete file : %s", *file);
+        Sleep(10);
+    }
+}
+
 // The verdict of IsPackageOnlyFolder, carried through its recursion.
 bool packageFilesOnly = true;
 bool packageFoldersOnly = true;
@@ -42,12 +53,7 @@ bool PathLiesWithin(const std::wstring& path, const std::wstring& folder) {
 void DeleteExtractedContents() {
     const wchar_t* function = L"DeleteExtractedContents";
     auto& files = theInitializer.writtenFiles;
-    for (auto file = files.rbegin(); file != files.rend(); ++file) {
-        theLog.Log(LOG_INFO, function, L"Deleting file : %s\n", *file);
-        CUtil::ClearReadOnly(*file);
-        if (!DeleteFileW(file->c_str())) theLog.Log(LOG_INFO, function, L"Could not delete file : %s", *file);
-        Sleep(10);
-    }
+    DeleteListedFiles(files, function, L"Deleting file : %s\n");
     for (const auto& folder : theInitializer.createdFolders) {
         if (folder.empty()) continue;
         theLog.Log(LOG_INFO, function, L"Deleting folder : %s", folder);
@@ -67,12 +73,7 @@ void DeleteExtractedFilesAndFolders() {
     const wchar_t* function = L"DeleteExtractedFilesAndFolders";
     auto& files = theInitializer.packageFiles;
     auto& folders = theInitializer.packageFolders;
-    for (auto file = files.rbegin(); file != files.rend(); ++file) {
-        theLog.Log(LOG_INFO, function, L"Deleting file : %s", *file);
-        CUtil::ClearReadOnly(*file);
-        if (!DeleteFileW(file->c_str())) theLog.Log(LOG_INFO, function, L"Could not delete file : %s", *file);
-        Sleep(10);
-    }
+    DeleteListedFiles(files, function, L"Deleting file : %s");
     // Newest first: a folder's parent was recorded after it, so the parent comes first and takes
     // its listed subfolders with it.
     for (const auto& folder : folders) {

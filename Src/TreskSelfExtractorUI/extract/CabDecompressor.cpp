@@ -385,9 +385,7 @@ INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path) {
     unsigned long earlierSystemError = lastSystemError;
     INT_PTR created = OpenOutput(path, _O_EXCL);
     if (created != -1 || lastSystemError != ERROR_FILE_EXISTS) {
-        LogLine(LOG_INFO, function, L"Extracing file : " + path);
-        theInitializer.writtenFiles.push_front(path);
-        theInitializer.packageFiles.push_front(path);
+        RecordExtractedFile(path);
         return created;
     }
     // An existing file is no failure of its own.
@@ -411,11 +409,8 @@ INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path) {
             return -1;
         }
         if (DeleteFileW(path.c_str())) {
-            LogLine(LOG_INFO, function, L"Extracing file : " + path);
-            INT_PTR descriptor = OpenOutput(path, 0);
-            theInitializer.writtenFiles.push_front(path);
-            theInitializer.packageFiles.push_front(path);
-            return descriptor;
+            RecordExtractedFile(path);
+            return OpenOutput(path, 0);
         }
         // Open it once more only to learn why it cannot be replaced (a file in use reports 32).
         INT_PTR probe = OpenOutput(path, 0);
@@ -432,10 +427,14 @@ INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path) {
     }
     if (decision == OVERWRITE_CANCEL) return -2;
     // No answer (a window without the prompt): the file is overwritten.
-    LogLine(LOG_INFO, function, L"Extracing file : " + path);
+    RecordExtractedFile(path);
+    return OpenOutput(path, _O_TRUNC);
+}
+
+void CCabDecompressor::RecordExtractedFile(const std::wstring& path) {
+    LogLine(LOG_INFO, L"FileOverwrite", L"Extracing file : " + path);
     theInitializer.writtenFiles.push_front(path);
     theInitializer.packageFiles.push_front(path);
-    return OpenOutput(path, _O_TRUNC);
 }
 
 int CCabDecompressor::CreateFolderTree(const std::wstring& folderIn) {

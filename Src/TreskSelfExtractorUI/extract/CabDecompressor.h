@@ -63,6 +63,8 @@ private:
     INT_PTR OnCopyFile(PFDINOTIFICATION info);
     INT_PTR OnCloseFile(PFDINOTIFICATION info);
     INT_PTR FileOverwrite(const std::wstring& path);
+    // Logs a file that is being written and lists it among the written and the package files.
+    void RecordExtractedFile(const std::wstring& path);
     // Opens an output file for writing through the open primitive; createFlags adds _O_EXCL (only a
     // new file) or nothing (create or open).
     INT_PTR OpenOutput(const std::wstring& path, int createFlags);
