@@ -487,14 +487,27 @@ restore_signature() {  # the package's cabinets carry their own signature in pla
   printf 'MSCF' | dd of="$1" bs=4 count=1 conv=notrunc status=none
 }
 
+# An extraction outside Wine into $OUT: measured, its tree compared with the payload, a row, and
+# $OUT removed again.
+measure_extraction() {  # $1: name for the output files, $2: row label, $3: start of the note, then the command
+  local name=$1 label=$2 note=$3
+  shift 3
+  measure "$name" "$@"
+  if [ "$RC" = 0 ]; then
+    check_tree "$OUT" "$label"
+  else
+    echo "  $label failed" >&2
+    failures=$((failures + 1))
+  fi
+  row "$label" "$WALL" "$(mbps "$payload_bytes" "$WALL")" "$(mib "$RSS_KIB")" "${note}user $USER_S s, system $SYS_S s"
+  rm -rf "$OUT"
+}
+
 echo "Raw cost: cab_bench extract on the parts ..."
 cat "${PARTS[@]}" >/dev/null
 rm -rf "$OUT"
-measure bench-set "$BENCH" extract "$OUT" "${PARTS[@]}"
-[ "$RC" = 0 ] && check_tree "$OUT" "cab_bench, set" || { echo "  cab_bench failed" >&2; failures=$((failures + 1)); }
-row "cab_bench extract, parts (inflate + write)" "$WALL" "$(mbps "$payload_bytes" "$WALL")" "$(mib "$RSS_KIB")" \
-  "the packager's reader (zlib); user $USER_S s, system $SYS_S s"
-rm -rf "$OUT"
+measure_extraction bench-set "cab_bench extract, parts (inflate + write)" "the packager's reader (zlib); " \
+  "$BENCH" extract "$OUT" "${PARTS[@]}"
 
 echo "cabextract on the parts ..."
 for part in "${PARTS[@]}"; do
@@ -503,20 +516,13 @@ for part in "${PARTS[@]}"; do
 done
 first_part="$WORK/cabextract-set/$(basename "${PARTS[0]}")"
 cat "$WORK"/cabextract-set/* >/dev/null
-measure cabextract-set cabextract -q -d "$OUT" "$first_part"
-[ "$RC" = 0 ] && check_tree "$OUT" "cabextract, set" || { echo "  cabextract failed" >&2; failures=$((failures + 1)); }
+measure_extraction cabextract-set "cabextract, parts (from the first)" "" cabextract -q -d "$OUT" "$first_part"
 CABEXTRACT_SET=$WALL
-row "cabextract, parts (from the first)" "$WALL" "$(mbps "$payload_bytes" "$WALL")" "$(mib "$RSS_KIB")" \
-  "user $USER_S s, system $SYS_S s"
-rm -rf "$OUT" "$WORK/cabextract-set"
+rm -rf "$WORK/cabextract-set"
 
 echo "Raw cost: cab_bench extract on the single cabinet ..."
 tail -c "$cab_size" "$WORK/single/$PACKAGE_NAME" >"$WORK/single.cab"
-measure bench-single "$BENCH" extract "$OUT" "$WORK/single.cab"
-[ "$RC" = 0 ] && check_tree "$OUT" "cab_bench, single" || { echo "  cab_bench failed" >&2; failures=$((failures + 1)); }
-row "cab_bench extract, single cabinet" "$WALL" "$(mbps "$payload_bytes" "$WALL")" "$(mib "$RSS_KIB")" \
-  "user $USER_S s, system $SYS_S s"
-rm -rf "$OUT"
+measure_extraction bench-single "cab_bench extract, single cabinet" "" "$BENCH" extract "$OUT" "$WORK/single.cab"
 
 echo "Raw cost: cp of the attached cabinet (the single-file package's extra copy) ..."
 measure cp-cabinet cp "$WORK/single.cab" "$WORK/single-copy.cab"
@@ -526,12 +532,9 @@ rm -f "$WORK/single-copy.cab"
 
 echo "cabextract on the single cabinet ..."
 restore_signature "$WORK/single.cab"
-measure cabextract-single cabextract -q -d "$OUT" "$WORK/single.cab"
-[ "$RC" = 0 ] && check_tree "$OUT" "cabextract, single" || { echo "  cabextract failed" >&2; failures=$((failures + 1)); }
+measure_extraction cabextract-single "cabextract, single cabinet" "" cabextract -q -d "$OUT" "$WORK/single.cab"
 CABEXTRACT_SINGLE=$WALL
-row "cabextract, single cabinet" "$WALL" "$(mbps "$payload_bytes" "$WALL")" "$(mib "$RSS_KIB")" \
-  "user $USER_S s, system $SYS_S s"
-rm -rf "$OUT" "$WORK/single.cab"
+rm -rf "$WORK/single.cab"
 
 echo "Raw cost: cp -r of the payload tree ..."
 measure cp-tree cp -r "$WORK/payload" "$OUT"
