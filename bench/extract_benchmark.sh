@@ -17,13 +17,16 @@
 #
 #   bench/extract_benchmark.sh [BUILD_DIR]    (default: build)
 # Builds what it needs in BUILD_DIR (native packager and cab_bench, the cross-built program, the
-# Wine prefix BUILD_DIR/wineprefix). Everything generated lies in the prefix's C: drive
+# Wine prefix). On a host that cannot run 32-bit programs (or with TRESK_WIN64=1) it measures the
+# x86_64 build under the 64-bit loader (scripts/lib/wineway.sh) and says so. Everything generated lies in the prefix's C: drive
 # (C:\tresk_extract_bench) and is removed afterwards, the package logs with it.
 # Settings: PAYLOAD_MIB (default 1100), PAYLOAD_FILES (4000), PART_MIB (200), LEVEL (6),
 #           WINE_TIMEOUT (seconds a package run may take, 1800).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
+source scripts/lib/wineway.sh
+tresk_choose_way
 BUILD="${1:-${TRESK_BUILD_DIR:-build}}"
 PAYLOAD_MIB=${PAYLOAD_MIB:-1100}
 PAYLOAD_FILES=${PAYLOAD_FILES:-4000}
@@ -58,14 +61,19 @@ echo "Building the packager, cab_bench and the program in $BUILD ..."
 quietly cmake -S . -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Release
 quietly cmake --build "$BUILD/native" --target TreskPack cab_bench
 quietly scripts/wineprefix "$BUILD"
-export WINEPREFIX="$BUILD/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-quietly cmake -S . -B "$BUILD/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=Release
-quietly cmake --build "$BUILD/win" --target TreskSelfExtractorUI
+tresk_wine_env "$BUILD"
+quietly tresk_configure_windows "$BUILD" "$TRESK_WIN_TREE" "$TRESK_TOOLCHAIN"
+quietly cmake --build "$BUILD/$TRESK_WIN_TREE" --target TreskSelfExtractorUI
 
 PACK="$BUILD/native/Src/TreskPack/TreskPack"
 BENCH="$BUILD/native/bench/cab_bench"
-PROGRAM="$BUILD/win/Src/TreskSelfExtractorUI/TreskSelfExtractorUI.exe"
+PROGRAM="$BUILD/$TRESK_WIN_TREE/Src/TreskSelfExtractorUI/TreskSelfExtractorUI.exe"
+if [ "$TRESK_WAY" = 64 ]; then
+  MEASURED_BUILD="the x86_64 build under the 64-bit Wine loader"
+else
+  MEASURED_BUILD="the i686 build (the program that ships) under the 32-bit Wine loader"
+fi
+echo "Measuring $MEASURED_BUILD ($TRESK_WAY_LINE)"
 SUPPORT="$ROOT/examples/ExampleProduct/support"
 PACKAGE_NAME=TreskBench.exe
 LOG_NAME="Tresk Bench"
@@ -545,6 +553,7 @@ rm -rf "$OUT"
 # ---- summary ------------------------------------------------------------------------------------
 
 echo
+echo "Build measured: $MEASURED_BUILD"
 echo "Payload: $payload_bytes bytes in $file_count files; single-file package $single_size bytes;" \
      "${#PARTS[@]} parts, $parts_bytes bytes; level $LEVEL; $(nproc) cores"
 echo "MB/s: payload bytes (10^6) per second of wall time unless noted. Peak: maximum resident set size."

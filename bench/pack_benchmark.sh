@@ -27,6 +27,7 @@ for tool in gzip /usr/bin/time df; do
   fi
 done
 if [ ! -x "$BENCH" ]; then
+  cmake -S . -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$BUILD/native" --target cab_bench >/dev/null
 fi
 
@@ -81,6 +82,7 @@ done
 pack_mbps=$(mbps "$payload_bytes" "$pack_seconds")
 gzip_mbps=$(mbps "$payload_bytes" "$gzip_seconds")
 echo
+echo "Build measured:     the native packager library ($(uname -m) Linux, cab_bench); no Wine, so the same on every host"
 echo "Payload:            $payload_bytes bytes in $file_count files"
 echo "TreskPack (level $LEVEL): $pack_mbps MB/s, $pack_out bytes in $parts parts of at most $PART_MIB MiB ($(awk -v a="$pack_seconds" 'BEGIN { printf "%.1f", a }') s)"
 echo "gzip -6:            $gzip_mbps MB/s, $gzip_bytes bytes ($(awk -v a="$gzip_seconds" 'BEGIN { printf "%.1f", a }') s)"

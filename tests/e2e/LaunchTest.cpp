@@ -295,8 +295,11 @@ TEST_F(LaunchTest, WindowsInstallerPackageThroughTheSystemInstaller) {
     ProgramRun run = Run(package, L"-silent");
     EXPECT_EQ(run.exitCode, damagedCode);
     EXPECT_EQ(MsiQueryProductStateW(kProductCode), INSTALLSTATE_DEFAULT);
+    // The test product is a 32-bit installer package: on 64-bit Windows it goes to the 32-bit
+    // program-files folder, whichever build of the program launched it.
     wchar_t programFiles[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH);
+    if (!GetEnvironmentVariableW(L"ProgramFiles(x86)", programFiles, MAX_PATH))
+        GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH);
     EXPECT_TRUE(CUtil::FileExists(std::wstring(programFiles) + L"\\TreskLaunchTestProduct\\installed.txt"));
     auto log = Log();
     EXPECT_TRUE(Contains(log, Column("LaunchMultipleApplications") + "Return code of - " + kTargetText +

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr REGSAM k32 = KEY_WOW64_32KEY;
 constexpr REGSAM k64 = KEY_WOW64_64KEY;
 
 class ConditionCheckTest : public ::testing::Test {
@@ -64,14 +63,14 @@ class RegistryConditions : public ConditionCheckTest {};
 class FileConditions : public ConditionCheckTest {};
 
 TEST_F(RegistryConditions, Table) {
-    registry.WriteText(k32, L"Empty", L"");
-    registry.WriteText(k32, L"Version", L"4.10");
-    registry.WriteText(k32, L"Versioned", L"Version 4.5");
-    registry.WriteText(k32, L"Padded", L"4.5.0.0");
-    registry.WriteText(k32, L"Old", L"4.4");
-    registry.WriteText(k32, L"Underscored", L"4_5");
-    registry.WriteText(k32, L"Answer", L"YES");
-    registry.WriteDword(k32, L"AllOnes", 4294967295u);
+    registry.WriteText(kDefaultView, L"Empty", L"");
+    registry.WriteText(kDefaultView, L"Version", L"4.10");
+    registry.WriteText(kDefaultView, L"Versioned", L"Version 4.5");
+    registry.WriteText(kDefaultView, L"Padded", L"4.5.0.0");
+    registry.WriteText(kDefaultView, L"Old", L"4.4");
+    registry.WriteText(kDefaultView, L"Underscored", L"4_5");
+    registry.WriteText(kDefaultView, L"Answer", L"YES");
+    registry.WriteDword(kDefaultView, L"AllOnes", 4294967295u);
     auto path = [&](const wchar_t* value) { return registry.ConditionPath(value); };
     const std::vector<DefinitionCase> cases = {
         {L"{Registry};" + path(L"Empty") + L";{=};{};{}", 1},
@@ -107,7 +106,8 @@ TEST_F(RegistryConditions, SixtyFourBitView) {
     registry.WriteText(k64, L"Only64", L"1");
     std::wstring value = registry.ConditionPath(L"Only64");
     EXPECT_EQ(Single(L"{Registry64};" + value + L";{=};{1};{}"), 1);
-    EXPECT_EQ(Single(L"{Registry};" + value + L";{NOTEXIST};{};{}"), 1);
+    // {Registry} reads the program's own view, which is the 64-bit one only for a 64-bit build.
+    EXPECT_EQ(Single(L"{Registry};" + value + L";{NOTEXIST};{};{}"), kBuildIs64 ? 0 : 1);
 }
 
 TEST_F(FileConditions, Table) {
@@ -158,8 +158,23 @@ TEST_F(FileConditions, PathsOf256CharactersDoNotExist) {
     EXPECT_EQ(Single(L"{File};" + at256 + L";{NOTEXIST};{};{}"), 1);
 }
 
+
+// A file condition on the system folder sees what the program itself sees: the shipped 32-bit
+// program is redirected to the 32-bit system folder, a 64-bit build is not.
+TEST_F(FileConditions, SystemFolderAsTheRunningProgramSeesIt) {
+    if (!IsSystem64Bit()) GTEST_SKIP() << "no file-system redirection on 32-bit Windows";
+    wchar_t wow64Folder[MAX_PATH] = {}, windows[MAX_PATH] = {};
+    ASSERT_GT(GetSystemWow64DirectoryW(wow64Folder, MAX_PATH), 0u);
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::wstring name = L"tresk_checks_" + CUtil::NewGuidText() + L".txt";
+    const std::wstring marker = std::wstring(wow64Folder) + L"\\" + name;
+    ASSERT_TRUE(WriteBytes(marker, "32-bit system folder only"));
+    EXPECT_EQ(Single(L"{File};" + std::wstring(windows) + L"\\System32\\" + name + L";{EXIST};{};{}"), kBuildIs64 ? 0 : 1);
+    EXPECT_EQ(Single(L"{File};" + marker + L";{EXIST};{};{}"), 1);
+    DeleteFileW(marker.c_str());
+}
 TEST_F(ConditionCheckTest, ExamplePackageWithPropertyAndMessages) {
-    registry.WriteText(k32, L"ProductKey", L"Product 7");
+    registry.WriteText(kDefaultView, L"ProductKey", L"Product 7");
     std::wstring conditions =
         L"Condition1={Registry};" + registry.ConditionPath(L"Version") + L";{>=};{4.5};{MsgRuntime}\r\n"
         L"Condition2={File};[%TRESK_CHECKS_TOOLS%]tool.exe;{EXIST};{};{MsgTool}\r\n"
@@ -186,10 +201,10 @@ TEST_F(ConditionCheckTest, ExamplePackageWithPropertyAndMessages) {
         SCOPED_TRACE(s.label);
         std::wstring versionKey = registry.Key();
         HKEY key = nullptr;
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, versionKey.c_str(), 0, KEY_ALL_ACCESS | k32, &key);
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, versionKey.c_str(), 0, KEY_ALL_ACCESS | kDefaultView, &key);
         RegDeleteValueW(key, L"Version");
         RegCloseKey(key);
-        if (s.version) registry.WriteText(k32, L"Version", s.version);
+        if (s.version) registry.WriteText(kDefaultView, L"Version", s.version);
         std::wstring tool = tools + L"\\tool.exe";
         DeleteFileW(tool.c_str());
         if (s.tool) {
@@ -290,7 +305,7 @@ TEST_F(ConditionCheckTest, ActionWordAndEmptyExpression) {
 }
 
 TEST_F(ConditionCheckTest, PropertiesInFilePaths) {
-    registry.WriteText(k32, L"ToolsDir", tools);
+    registry.WriteText(kDefaultView, L"ToolsDir", tools);
     registry.WriteText(k64, L"ToolsDir64", tools + L"\\");
     std::wstring sections = L"[ReadRegEntries]\r\nRoot1=2\r\nKey1=" + registry.Key() +
                             L"\r\nEntry1=ToolsDir\r\nProperty1=ToolsDir\r\n"

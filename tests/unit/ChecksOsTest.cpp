@@ -235,10 +235,9 @@ TEST(OSValidatorPlatform, IdentifiesTheRunningSystem) {
     EXPECT_EQ(data.platformId, 2u);
     EXPECT_GE(data.major, 6u);
     EXPECT_TRUE(data.productInfoAvailable);
-    // A 32-bit program on 64-bit Windows must see the native processor.
-    BOOL wow64 = FALSE;
-    IsWow64Process(GetCurrentProcess(), &wow64);
-    EXPECT_EQ(data.architecture, wow64 ? OS_ARCH_X64 : OS_ARCH_X86);
+    // A 32-bit program on 64-bit Windows must see the native processor, as a 64-bit build does.
+    const bool system64 = IsSystem64Bit();
+    EXPECT_EQ(data.architecture, system64 ? OS_ARCH_X64 : OS_ARCH_X86);
 
     ScratchFolder folder(L"checksos");
     std::wstring settings = folder / L"Properties_Qirva.ini";
@@ -249,7 +248,7 @@ TEST(OSValidatorPlatform, IdentifiesTheRunningSystem) {
     EXPECT_TRUE(log.Has("Major Version : " + std::to_string(data.major)));
     EXPECT_EQ(validator.OSVersion(0), OS_SUPPORTED);
     EXPECT_FALSE(validator.GetOSName().empty());
-    EXPECT_EQ(validator.GetOSName(), validator.GetDisplayName() + (wow64 ? L"64" : L""));
+    EXPECT_EQ(validator.GetOSName(), validator.GetDisplayName() + (system64 ? L"64" : L""));
 }
 
 TEST(OSValidatorPlatform, ExtractPathByDisplayNameThenVersionName) {

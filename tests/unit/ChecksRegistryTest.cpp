@@ -13,26 +13,27 @@ protected:
     RegistryScratch registry;
     static constexpr REGSAM k32 = KEY_WOW64_32KEY;
     static constexpr REGSAM k64 = KEY_WOW64_64KEY;
+    static constexpr bool kDefaultIs64 = kDefaultView == KEY_WOW64_64KEY;
 };
 
 TEST_F(RegistryRead, EveryValueTypeInTheDefaultView) {
-    registry.WriteText(k32, L"Text", L"4.10");
-    registry.WriteText(k32, L"Empty", L"");
-    registry.WriteText(k32, L"Expand", L"%TEMP%\\x", REG_EXPAND_SZ);
-    registry.WriteDword(k32, L"Dword", 42);
-    registry.WriteDword(k32, L"AllOnes", 4294967295u);
+    registry.WriteText(kDefaultView, L"Text", L"4.10");
+    registry.WriteText(kDefaultView, L"Empty", L"");
+    registry.WriteText(kDefaultView, L"Expand", L"%TEMP%\\x", REG_EXPAND_SZ);
+    registry.WriteDword(kDefaultView, L"Dword", 42);
+    registry.WriteDword(kDefaultView, L"AllOnes", 4294967295u);
     const wchar_t multi[] = L"first\0second\0";
-    registry.Write(k32, L"Multi", REG_MULTI_SZ, multi, sizeof(multi));
+    registry.Write(kDefaultView, L"Multi", REG_MULTI_SZ, multi, sizeof(multi));
     const BYTE binary[] = {0x41, 0x00, 0x42, 0x00};
-    registry.Write(k32, L"Binary", REG_BINARY, binary, sizeof(binary));
+    registry.Write(kDefaultView, L"Binary", REG_BINARY, binary, sizeof(binary));
     const uint64_t big = 5000000000ull, allOnes = ~0ull;
-    registry.Write(k32, L"Qword", REG_QWORD, &big, sizeof(big));
-    registry.Write(k32, L"QwordAllOnes", REG_QWORD, &allOnes, sizeof(allOnes));
+    registry.Write(kDefaultView, L"Qword", REG_QWORD, &big, sizeof(big));
+    registry.Write(kDefaultView, L"QwordAllOnes", REG_QWORD, &allOnes, sizeof(allOnes));
     std::wstring fits(1023, L'x'), tooLong(1100, L'y');
-    registry.WriteText(k32, L"Fits", fits);
-    registry.WriteText(k32, L"TooLong", tooLong);
+    registry.WriteText(kDefaultView, L"Fits", fits);
+    registry.WriteText(kDefaultView, L"TooLong", tooLong);
     // A string stored without its terminating null.
-    registry.Write(k32, L"Unterminated", REG_SZ, L"abc", 3 * sizeof(wchar_t));
+    registry.Write(kDefaultView, L"Unterminated", REG_SZ, L"abc", 3 * sizeof(wchar_t));
 
     struct Case {
         const wchar_t* value;
@@ -78,10 +79,15 @@ TEST_F(RegistryRead, SixtyFourBitViewIsReadOnlyWhenAsked) {
         int status;
         const wchar_t* text;
     };
+    // A read without the 64-bit flag reaches the program's own view: the 32-bit one for the program
+    // that ships, the 64-bit one for a 64-bit build.
     const Case cases[] = {
-        {L"Only64", true, REGISTRY_FOUND, L"sixty-four"}, {L"Only64", false, REGISTRY_MISSING, L""},
-        {L"Only32", false, REGISTRY_FOUND, L"thirty-two"}, {L"Only32", true, REGISTRY_MISSING, L""},
-        {L"Both", true, REGISTRY_FOUND, L"64"},           {L"Both", false, REGISTRY_FOUND, L"32"},
+        {L"Only64", true, REGISTRY_FOUND, L"sixty-four"},
+        {L"Only64", false, kDefaultIs64 ? REGISTRY_FOUND : REGISTRY_MISSING, kDefaultIs64 ? L"sixty-four" : L""},
+        {L"Only32", false, kDefaultIs64 ? REGISTRY_MISSING : REGISTRY_FOUND, kDefaultIs64 ? L"" : L"thirty-two"},
+        {L"Only32", true, REGISTRY_MISSING, L""},
+        {L"Both", true, REGISTRY_FOUND, L"64"},
+        {L"Both", false, REGISTRY_FOUND, kDefaultIs64 ? L"64" : L"32"},
     };
     for (const auto& c : cases) {
         std::wstring text;
@@ -94,7 +100,7 @@ TEST_F(RegistryRead, SixtyFourBitViewIsReadOnlyWhenAsked) {
 }
 
 TEST_F(RegistryRead, ConditionPaths) {
-    registry.WriteText(k32, L"Version", L"2.0");
+    registry.WriteText(kDefaultView, L"Version", L"2.0");
     std::wstring text;
     EXPECT_EQ(ReadRegistryPath(L"{" + registry.ConditionPath(L"Version") + L"}", false, text), REGISTRY_FOUND);
     EXPECT_EQ(text, L"2.0");

@@ -71,11 +71,21 @@ private:
     std::wstring path = folder / L"checks.log";
 };
 
-// True when this 32-bit test runs on 64-bit Windows, where the two registry views differ.
-inline bool HasTwoRegistryViews() {
+// True for a 64-bit build: the tests also run as one on hosts that cannot run 32-bit programs.
+constexpr bool kBuildIs64 = sizeof(void*) == 8;
+
+// The registry view that a read without an explicit view reaches: the running program's own, so
+// the 32-bit view for the program that ships and the 64-bit view for a 64-bit build.
+constexpr REGSAM kDefaultView = kBuildIs64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+
+// True when Windows itself is 64-bit: a 64-bit build, or a 32-bit one under WOW64.
+inline bool IsSystem64Bit() {
     BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+    return kBuildIs64 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
 }
+
+// True on 64-bit Windows, where the two registry views differ.
+inline bool HasTwoRegistryViews() { return IsSystem64Bit(); }
 
 // A fresh key HKEY_LOCAL_MACHINE\Software\TreskChecks_{guid} in both registry views, removed at
 // the end.
