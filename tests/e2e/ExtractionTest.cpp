@@ -165,7 +165,7 @@ TEST_F(ExtractionTest, PartFileFaults) {
     EXPECT_TRUE(Contains(Log(), "|ERROR     |ExtractPackage                      |Multi part File not found : " + ToUtf8(part2)));
 
     // A part beyond the listed ones is missing: validation passes, the chain stops there with
-    // code 1, which ends the run with exit code 0 and a message naming the part.
+    // code 1, which ends the run as failed (exit code -1) with a message naming the part.
     WriteBytes(part2, original);
     int parts = 0;
     while (CUtil::FileExists(folder / FromUtf8("Faulty.00" + std::to_string(parts + 1)))) ++parts;
@@ -186,7 +186,7 @@ TEST_F(ExtractionTest, PartFileFaults) {
     });
     DeleteFileW(last.c_str());
     run = RunExe(package, L"-silent -extractpath=" + kTarget);
-    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
     EXPECT_TRUE(Contains(Log(), "|ERROR     |ExtractPackage                      |Part file " + ToUtf8(last) + " not found"));
 }
 
@@ -206,7 +206,7 @@ TEST_F(ExtractionTest, FullDriveEndsWithAClearMessage) {
     });
     ProgramRun run = RunExe(package, L"-silent -extractpath=T:\\Pkg");
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
     auto log = Log();
     EXPECT_TRUE(Contains(log, "|ExtractPackage                      |Return Code for cab extraction : 8") ||
                 Contains(log, "|ExtractPackage                      |Return Code for cab extraction : 39"));

@@ -135,10 +135,11 @@ TEST_F(PackageStartupTest, PasswordFromTheCommandLine) {
     for (const auto& c : cases) {
         ProgramRun run = RunExe(package, c.arguments);
         ASSERT_TRUE(run.finished);
-        EXPECT_EQ(run.exitCode, 0u);
         auto log = ReadLogLines(ExtractionLogPath(kLog));
         EXPECT_TRUE(Contains(log, c.line)) << ToNarrow(c.arguments);
         bool refused = std::string(c.line).find("ERROR") != std::string::npos;
+        // A missing or wrong password ends the run as failed.
+        EXPECT_EQ(run.exitCode, refused ? 0xFFFFFFFFu : 0u) << ToNarrow(c.arguments);
         // A refused run stops before the front end.
         EXPECT_EQ(Contains(log, "|ExtractPath                         |"), !refused) << ToNarrow(c.arguments);
         EXPECT_TRUE(PackageTempFolders().empty());
@@ -227,11 +228,11 @@ TEST_F(PackageStartupTest, ExtractPathCandidatesFallThroughInOrder) {
     CUtil::DeleteTree(L"C:\\Target");
 }
 
-TEST_F(PackageStartupTest, NoFolderWithRoomEndsSilentRunWithExitCodeZero) {
+TEST_F(PackageStartupTest, NoFolderWithRoomEndsSilentRunWithMinusOne) {
     std::string settings = std::string(kSettings) + "[Size]\nPackageSize=999999999999999\n";
     std::wstring package = MakePackage(folder.Path(), L"Huge.exe", settings);
     ProgramRun run = RunExe(package, L"-silent");
-    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
     auto log = ReadLogLines(ExtractionLogPath(kLog));
     EXPECT_TRUE(Contains(log, "|WARNING   |CheckFreeSpace                      |Space on drive "));
     EXPECT_TRUE(Contains(log, "|ERROR     |CQirvaInitalizer::InitDisplay       |Valid Extract path could not be found"));

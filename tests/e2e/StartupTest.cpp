@@ -42,7 +42,7 @@ TEST_F(StartupTest, RunModesEndCleanly) {
         int warnings;
     };
     // The bare program carries no payload: Silent and Unattended runs find no cabinet to extract
-    // (a missing part, exit code -1). Without a package nothing lists English as a setup
+    // and say so (a missing part, exit code -1). Without a package nothing lists English as a setup
     // language, which Unattended mode warns of, and the extraction folder is the temporary folder
     // itself, which is never emptied.
     const Case cases[] = {
@@ -63,7 +63,8 @@ TEST_F(StartupTest, RunModesEndCleanly) {
         EXPECT_TRUE(Contains(extraction, "|          |GUI Mode                            |" + std::string(c.mode)));
         EXPECT_TRUE(Contains(extraction, "|Deleting folder :                   |C:\\{"));
         if (c.errors) {
-            EXPECT_TRUE(Contains(extraction, "|ERROR     |ExtractPackage                      |Part file C:\\{"));
+            EXPECT_TRUE(Contains(extraction, "|ERROR     |ExtractPackage                      |The package carries no "
+                                             "attached payload : C:\\{"));
         }
         ExpectMasterLogHandedOver(ExtractionLogPath());
         ExpectFinalFrame(ExtractionLogPath(), c.errors ? "Fail" : "Success", c.errors, c.warnings);
@@ -78,7 +79,7 @@ TEST_F(StartupTest, SecondInstanceWritesOneErrorLineAndCreatesNothing) {
     ASSERT_NE(first, nullptr);
     ProgramRun run = RunProgram(L"-silent");
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);  // nothing was extracted
     auto lines = ReadLogLines(MasterLogPath());
     EXPECT_EQ(CountContaining(lines, "|ERROR     |"), 1u);
     EXPECT_TRUE(Contains(lines, "|ERROR     |InitInstance                        |Another instance is already running."));
@@ -93,7 +94,7 @@ TEST_F(StartupTest, SecondInstanceWritesOneErrorLineAndCreatesNothing) {
         SendMessageW(window, WM_COMMAND, IDOK, 0);
     });
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
     EXPECT_NE(shown.find(L"Another instance is already running."), std::wstring::npos);
     EXPECT_TRUE(PackageTempFolders().empty());
     CloseHandle(first);

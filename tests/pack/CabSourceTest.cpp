@@ -38,7 +38,15 @@ TEST(CabSource, FolderWithNamesTheProgramCannotExtractIsRefused) {
         const char* expected;
     } cases[] = {{"back\\slash.txt", "a backslash in a file name"},
                  {"colon:name.txt", "cannot hold"},
-                 {"trailing-dot.", "ending in a dot or blank"}};
+                 {"trailing-dot.", "ending in a dot or blank"},
+                 {"trailing-blank ", "ending in a dot or blank"},
+                 {"dir./x.txt", "ending in a dot or blank"},
+                 {"CON", "reserved device name"},
+                 {"sub/nul.txt", "reserved device name"},
+                 {"Com1.log", "reserved device name"},
+                 {"lpt9", "reserved device name"},
+                 {"aux .txt", "reserved device name"},
+                 {"nul/x.txt", "reserved device name"}};
     for (const Case& c : cases) {
         ScratchFolder scratch("refuse");
         WritePayload(scratch / "src", {{"ok.txt", "ok"}, {c.name, "bad"}});

@@ -119,6 +119,37 @@ TEST(PackLint, EachFaultHasItsFinding) {
     }
 }
 
+// What the program cannot read as written: values and whole sections longer than its read
+// buffers, and payload files whose names Windows would turn into devices or other names.
+TEST(PackLint, ValuesTooLongForTheProgramAndNamesItCannotExtract) {
+    PackageSources sources;
+    std::string settings = kSettings;
+    settings.replace(settings.find("[Runtime]\n"), 10,
+                     "[Runtime]\nNote1=" + std::string(900, 'a') + "\nNote2=" + std::string(900, 'b') +
+                         "\nNote3=" + std::string(300, 'c') + "\n");
+    settings += "[Conditions]\nAction1=Extract\nAction1Condition=" + std::string(1024, 'x') + "\n";
+    WriteFile(sources.settings, settings);
+    WriteFile(sources.payload + "/Docs/con.txt", "device");
+    WriteFile(sources.payload + "/notes.txt.", "renamed");
+    PackRun lint = Pack({"lint", "--settings", sources.settings, "--support", sources.support, "--payload",
+                         sources.payload});
+    EXPECT_EQ(lint.code, 1) << lint.out << lint.err;
+    for (const std::string line :
+         {"error: [Conditions] Action1Condition: the value is 1024 characters long; the program reads only the "
+          "first 1023 (cut at 1023 characters)",
+          "error: [Runtime]: the section is ", "characters long; the program reads it whole but only the first 1998 "
+          "(cut at 1998 characters)",
+          "/Docs/con.txt: stored name '\\Docs\\con.txt' has a component that is a reserved device name",
+          "/notes.txt.: stored name '\\notes.txt.' has a component ending in a dot or blank"})
+        EXPECT_NE(lint.out.find(line), std::string::npos) << line << "\n" << lint.out;
+    // A value of 1023 characters is read whole.
+    EXPECT_EQ(lint.out.find("[Runtime] Note"), std::string::npos) << lint.out;
+
+    PackRun build = Pack(sources.BuildArguments() + std::vector<std::string>{"--ignore-lint"});
+    EXPECT_NE(build.code, 0);
+    EXPECT_NE(build.err.find("reserved device name"), std::string::npos) << build.err;
+}
+
 TEST(PackLint, BuildRefusesSettingsWithErrorsUnlessTheyAreIgnored) {
     PackageSources sources;
     const LintCase fault{"", {{"TopImage=Top.png", "TopImage=Missing.png"}}, {}, 1, ""};

@@ -10,6 +10,7 @@
 
 #include "cab/CabFormat.h"
 #include "text/Utf.h"
+#include "util/FileNameRules.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -86,8 +87,13 @@ bool SplitStoredName(const std::string& name, std::vector<std::string>& componen
             }
         }
         // Windows drops trailing dots and blanks, which would merge names or climb with "..".
-        if (part.back() == '.' || part.back() == ' ') {
+        if (filenamerules::EndsInDotOrBlank(part)) {
             error = "stored name '" + name + "' has a component ending in a dot or blank";
+            return false;
+        }
+        if (filenamerules::IsReservedDeviceName(part)) {
+            error = "stored name '" + name + "' has a component that is a reserved device name (CON, PRN, AUX, NUL, "
+                    "COM1-COM9, LPT1-LPT9, also with an extension): Windows would open the device, not a file";
             return false;
         }
         components.push_back(part);
@@ -123,7 +129,8 @@ bool DescribeSourceFile(const std::string& path, const std::string& storedName, 
     return true;
 }
 
-bool CollectPayloadFolder(const std::string& folder, std::vector<CabSourceFile>& files, std::string& error) {
+bool CollectPayloadFolder(const std::string& folder, std::vector<CabSourceFile>& files, std::string& error,
+                          std::vector<std::pair<std::string, std::string>>* refusedNames) {
     files.clear();
     std::error_code code;
     fs::path root = fs::u8path(folder);
@@ -150,6 +157,10 @@ bool CollectPayloadFolder(const std::string& folder, std::vector<CabSourceFile>&
             stored += (c == '/' || c == '\\') ? '\\' : c;
         }
         CabSourceFile file;
+        if (refusedNames && !CheckStoredName(stored, error)) {
+            refusedNames->emplace_back(entry.path().u8string(), error);
+            continue;
+        }
         if (!DescribeSourceFile(entry.path().u8string(), stored, file, error)) return false;
         files.push_back(std::move(file));
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <utility>
 
 struct CabSourceFile {
     std::string sourcePath;  // UTF-8 path of the file to pack
@@ -19,18 +20,23 @@ struct CabSourceFile {
 // its path relative to folder, sorted by stored name so the order never depends on the file
 // system. Empty folders cannot be stored in a cabinet and are left out. Fails on names the
 // program could not extract (see CheckStoredName).
-bool CollectPayloadFolder(const std::string& folder, std::vector<CabSourceFile>& files, std::string& error);
+// With refusedNames, a file whose name cannot be stored is recorded there (path, reason) and left
+// out instead of failing the whole collection.
+bool CollectPayloadFolder(const std::string& folder, std::vector<CabSourceFile>& files, std::string& error,
+                          std::vector<std::pair<std::string, std::string>>* refusedNames = nullptr);
 
 // Describes one file to be stored under storedName.
 bool DescribeSourceFile(const std::string& path, const std::string& storedName, CabSourceFile& file,
                         std::string& error);
 
 // A name the writer stores: valid UTF-8, a leading backslash, at most 255 bytes, components
-// that are not empty, "." or "..", and no characters that Windows file names cannot hold.
+// that are not empty, "." or "..", no reserved device names, no trailing dot or blank, and no
+// characters that Windows file names cannot hold.
 bool CheckStoredName(const std::string& name, std::string& error);
 
 // Splits a name read from a cabinet into the components of a relative path; false for anything
 // that could leave the target folder or that Windows cannot create: "..", ".", empty components,
-// drive letters, colons, a second leading backslash, control and wildcard characters. One leading
+// drive letters, colons, a second leading backslash, control and wildcard characters, reserved
+// device names and components ending in a dot or blank. One leading
 // backslash is the format's usual start of a relative path and is accepted.
 bool SplitStoredName(const std::string& name, std::vector<std::string>& components, std::string& error);

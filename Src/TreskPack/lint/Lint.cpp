@@ -10,6 +10,21 @@
 
 namespace {
 
+// The program reads a value through a 1024-character buffer and a whole section through a
+// 2000-character one (both UTF-16, both ending in nulls).
+constexpr size_t kValueCharacters = 1023;
+constexpr size_t kSectionCharacters = 1998;
+
+// Length in UTF-16 code units of UTF-8 text: what the program's buffers count.
+size_t Utf16Length(const std::string& utf8) {
+    size_t units = 0;
+    for (unsigned char c : utf8) {
+        if ((c & 0xC0) == 0x80) continue;  // continuation byte
+        units += c >= 0xF0 ? 2 : 1;        // four-byte sequences need a surrogate pair
+    }
+    return units;
+}
+
 bool IsDecimal(const std::string& text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
@@ -28,9 +43,11 @@ public:
         CheckLicenceFiles("SecurityLicenseFiles");
         CheckLanguages();
         CheckLanguageFiles();
+        CheckPayloadNames();
         CheckLaunchEntries();
         CheckReturnCodes();
         CheckNumbers();
+        CheckLengths();
         LintConditions(settings, findings);
         LintOperatingSystems(settings, findings);
         return findings;
@@ -175,6 +192,35 @@ private:
         std::string wait = settings.GetOr("Runtime", "WaitForAutolaunchFinish");
         if (!wait.empty() && wait != "0" && wait != "1")
             Add(false, "[Runtime] WaitForAutolaunchFinish", "'" + wait + "' is read as 1");
+    }
+
+    // Values and whole sections longer than the program's read buffers would be cut without a
+    // word at run time (a cut condition expression, say, comes out false).
+    void CheckLengths() {
+        std::set<std::string> wholeSections = {"runtime", "os"};
+        for (const auto& entry : LaunchEntries()) wholeSections.insert(LowerAscii(entry.first));
+        for (const auto& section : settings.Sections()) {
+            size_t sectionLength = 0;
+            for (const auto& line : section.lines) {
+                if (line.key.empty()) continue;
+                size_t length = Utf16Length(line.value);
+                sectionLength += Utf16Length(line.key) + 1 + length + 1;
+                if (length > kValueCharacters)
+                    Add(true, "[" + section.name + "] " + line.key,
+                        "the value is " + std::to_string(length) + " characters long; the program reads only the first " +
+                            std::to_string(kValueCharacters) + " (cut at " + std::to_string(kValueCharacters) +
+                            " characters)");
+            }
+            if (wholeSections.count(LowerAscii(section.name)) && sectionLength > kSectionCharacters)
+                Add(true, "[" + section.name + "]",
+                    "the section is " + std::to_string(sectionLength) + " characters long; the program reads it whole "
+                    "but only the first " + std::to_string(kSectionCharacters) + " (cut at " +
+                        std::to_string(kSectionCharacters) + " characters)");
+        }
+    }
+
+    void CheckPayloadNames() {
+        for (const auto& refused : input.refusedPayloadNames) Add(true, refused.first, refused.second);
     }
 
     const LintInput& input;

@@ -4,6 +4,7 @@
 // packager has to catch them.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/IniDocument.h"
@@ -25,6 +26,9 @@ struct LintInput {
     // Stored names of the payload files ("\\Setup\\Start.exe"); empty when not known.
     std::vector<std::string> payloadNames;
     bool payloadKnown = false;
+    // Payload files whose names cannot be stored (file path, reason); they are left out of
+    // payloadNames.
+    std::vector<std::pair<std::string, std::string>> refusedPayloadNames;
 };
 
 std::vector<LintFinding> LintPackage(const LintInput& input);

@@ -134,7 +134,7 @@ bool LintInputFor(const IniDocument& settings, const std::vector<SupportFile>& s
     }
     if (!payloadFolder.empty()) {
         std::vector<CabSourceFile> payload;
-        if (!CollectPayloadFolder(payloadFolder, payload, error)) return false;
+        if (!CollectPayloadFolder(payloadFolder, payload, error, &input.refusedPayloadNames)) return false;
         for (const auto& file : payload) input.payloadNames.push_back(file.storedName);
         input.payloadKnown = true;
     }

@@ -18,7 +18,7 @@ void CReturnCodeMessages::LoadReturnCodeMessages(const std::wstring& launchKey) 
     std::wstring language = FormatWide(L"%d", theInitializer.GetSetupLanguage());
     if (!launchKey.empty()) {
         SectionMap section;
-        CUtil::ReadSection(settings, launchKey, section);
+        ReadSettingsSection(settings, launchKey.c_str(), section);
         for (const auto& entry : section) {
             if (!StartsWithNoCase(entry.first, L"ReturnCode_") || entry.second.empty()) continue;
             returnCodeMessages[CUtil::ToLower(FormatWide(L"%s:%s", launchKey, entry.first))] =

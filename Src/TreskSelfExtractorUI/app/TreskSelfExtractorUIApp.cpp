@@ -61,6 +61,7 @@ int CTreskSelfExtractorUIApp::InitInstance() {
         if (GetRunMode() == MODE_FULL_GUI) AppMessageBox(GetText(105), MB_OK);
         theLog.Log(LOG_ERROR, kInitInstance, L"Another instance is already running.");
         anotherInstance = 1;
+        theInitializer.SetRunFailed();
         return 0;
     }
 
@@ -69,6 +70,7 @@ int CTreskSelfExtractorUIApp::InitInstance() {
         if (GetRunMode() == MODE_FULL_GUI) AppMessageBox(GetText(901), MB_OK);
         theLog.Log(LOG_ERROR, kInitInstance,
                    L"OLE initialization failed.  Make sure that the OLE libraries are the correct version.");
+        theInitializer.SetRunFailed();
         return 0;
     }
     oleInitialized = true;
@@ -120,11 +122,15 @@ int CTreskSelfExtractorUIApp::InitInstance() {
         size_t escaped = text.find(L"\\n");
         if (escaped != std::wstring::npos) text = text.substr(0, escaped) + L"\n" + text.substr(escaped + 2);
         if (GetRunMode() == MODE_FULL_GUI) AppMessageBox(text, MB_OK);
+        theInitializer.SetRunFailed();
         return 0;
     }
 
     // 16. Extraction password.
-    if (CheckPassword(commandLine.passwordValue) == 0) return 0;
+    if (CheckPassword(commandLine.passwordValue) == 0) {
+        theInitializer.SetRunFailed();
+        return 0;
+    }
 
     // 17. Supported operating systems.
     ValidateOSBeforeExtraction();
@@ -160,7 +166,7 @@ int CTreskSelfExtractorUIApp::GetCheckAdmin() {
 int CTreskSelfExtractorUIApp::CheckPassword(const std::wstring& commandLinePassword) {
     const wchar_t* function = L"CheckPassword";
     SectionMap runtime;
-    CUtil::ReadSection(theInitializer.GetSettingsPath(), L"runtime", runtime);
+    ReadSettingsSection(theInitializer.GetSettingsPath(), L"runtime", runtime);
     std::wstring stored;
     auto found = runtime.find(L"extractionpassword");
     if (found != runtime.end()) {
@@ -344,5 +350,5 @@ int CTreskSelfExtractorUIApp::ExitInstance() {
     ReleaseAppResources();
     EndSession();
     return ComputeExitCode(theInitializer.GetPackageResultCode(), theInitializer.GetSetupReturnCodeValid(),
-                           setupReturnCode);
+                           setupReturnCode, theInitializer.IsRunFailed());
 }

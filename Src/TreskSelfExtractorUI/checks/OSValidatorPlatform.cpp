@@ -82,7 +82,7 @@ int COSValidator::OSVersion(int logOnly) {
     SectionMap section;
     // Without a settings file there is no [OS] section (an empty file name would make the
     // profile functions read a file of the Windows folder).
-    if (!settingsFile.empty()) CUtil::ReadSection(settingsFile, L"OS", section);
+    if (!settingsFile.empty()) ReadSettingsSection(settingsFile, L"OS", section);
     return EvaluateVersion(data, section, logOnly);
 }
 

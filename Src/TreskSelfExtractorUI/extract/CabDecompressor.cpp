@@ -1,5 +1,7 @@
 #include "extract/CabDecompressor.h"
 
+#include "util/FileNameRules.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -87,6 +89,9 @@ bool IsSafeStoredName(const std::wstring& name) {
         if (end == std::wstring::npos) end = name.size();
         std::wstring component = name.substr(start, end - start);
         if (component.empty() || component == L"." || component == L"..") return false;
+        // Device names open the device, not a file; a trailing dot or blank is dropped by the
+        // system, so two stored names could land on one file.
+        if (filenamerules::IsReservedDeviceName(component) || filenamerules::EndsInDotOrBlank(component)) return false;
         for (wchar_t c : component)
             if (c < 32 || wcschr(L"<>\"|?*", c)) return false;
         start = end + 1;

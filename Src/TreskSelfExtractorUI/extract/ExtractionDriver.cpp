@@ -6,6 +6,7 @@
 #include "app/WorkerMessages.h"
 #include "app/WorkerThread.h"
 #include "extract/CabDecompressor.h"
+#include "extract/EmptyingGuard.h"
 #include "log/BuildLogFile.h"
 #include "package/AttachedFiles.h"
 #include "package/ExtractorValidator.h"
@@ -28,6 +29,13 @@ void PostLog(const CWorkerNotifier& notifier, int level, const std::wstring& tex
     }
 }
 
+// Ends the extraction as failed. Every failure but the user's cancel (result code 11) also marks
+// the run as failed, which the exit code reports.
+void PostFailure(const CWorkerNotifier& notifier) {
+    if (theInitializer.GetPackageResultCode() != 11) theInitializer.SetRunFailed();
+    notifier.Notify(WM_EXTRACT_FAILED, 0, 0);
+}
+
 bool IsEmptyFolder(const std::wstring& folder) {
     std::wstring pattern = folder;
     CUtil::AddTrailingBackslash(pattern);
@@ -43,40 +51,7 @@ bool IsEmptyFolder(const std::wstring& folder) {
     return empty;
 }
 
-std::wstring Normalized(std::wstring path) {
-    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
-    return CUtil::ToLower(path);
-}
-
-std::vector<std::wstring> ProtectedFolders() {
-    std::vector<std::wstring> folders;
-    wchar_t buffer[MAX_PATH] = {};
-    if (GetWindowsDirectoryW(buffer, MAX_PATH)) folders.push_back(buffer);
-    for (const wchar_t* variable : {L"USERPROFILE", L"TEMP", L"TMP", L"ProgramFiles", L"ProgramData"}) {
-        DWORD length = GetEnvironmentVariableW(variable, buffer, MAX_PATH);
-        if (length > 0 && length < MAX_PATH) folders.push_back(buffer);
-    }
-    folders.push_back(CUtil::GetProgramFolder());
-    folders.push_back(theInitializer.GetTempFolder());
-    return folders;
-}
-
 }  // namespace
-
-bool IsProtectedFromEmptying(const std::wstring& folder, const std::vector<std::wstring>& protectedFolders) {
-    std::wstring candidate = Normalized(folder);
-    if (candidate.size() <= 3) return true;  // a drive root
-    for (const auto& entry : protectedFolders) {
-        std::wstring guarded = Normalized(entry);
-        if (guarded.empty()) continue;
-        // Equal to a protected folder, or one of its parents.
-        if (guarded == candidate ||
-            (guarded.size() > candidate.size() && guarded.compare(0, candidate.size(), candidate) == 0 &&
-             guarded[candidate.size()] == L'\\'))
-            return true;
-    }
-    return false;
-}
 
 std::wstring ErrorMessage(int code, const std::wstring& fileName) {
     std::wstring translated, english;
@@ -135,14 +110,17 @@ void ExtractPackage(WorkerThread& worker) {
                                         kPayloadBuffer);
         if (result != 0) {
             theInitializer.SetPackageResultCode(result);
-            notifier.Notify(WM_EXTRACT_FAILED, 0, 0);
+            PostFailure(notifier);
             return;
         }
     }
     notifier.Notify(WM_EXTRACT_PROGRESS, PROGRESS_SET_POSITION, 100);
 
     if (CUtil::FileExists(extractPath.substr(0, extractPath.find_last_not_of(L'\\') + 1)) && !IsEmptyFolder(extractPath)) {
-        if (IsProtectedFromEmptying(extractPath, ProtectedFolders())) {
+        // Compared in its final form, so a short name, a link or another alias of a system folder
+        // is recognised as that folder.
+        CFolderGuard guard = CollectProtectedFolders(CUtil::GetProgramFolder(), theInitializer.GetTempFolder());
+        if (IsProtectedFromEmptying(ResolveFinalFolderPath(extractPath), guard)) {
             // Emptying it would delete far more than an earlier extraction: the files are
             // extracted into it as it is.
             PostLog(notifier, LOG_WARNING,
@@ -172,7 +150,7 @@ void ExtractPackage(WorkerThread& worker) {
         if (result != 0) {
             theInitializer.SetPackageResultCode(result);
             ErrorMessage(result, missingPart);
-            notifier.Notify(WM_EXTRACT_FAILED, 0, 0);
+            PostFailure(notifier);
             return;
         }
         name = theValidator.GetFirstPartName();
@@ -183,7 +161,12 @@ void ExtractPackage(WorkerThread& worker) {
     std::wstring cabinet = folder + name;
     if (!CUtil::FileExists(cabinet)) {
         theInitializer.SetPackageResultCode(-2);
-        PostLog(notifier, LOG_ERROR, ErrorMessage(1, cabinet));
+        // A single-file package whose program file holds no payload entry has no part files
+        // either: say what is missing instead of naming a part file.
+        std::wstring message = ErrorMessage(1, cabinet);
+        if (!theInitializer.IsMultiPart())
+            message = FormatWide(L"The package carries no attached payload : %s not found", cabinet);
+        PostLog(notifier, LOG_ERROR, message);
         notifier.Notify(WM_EXTRACT_DONE, 0, 0);
         return;
     }
@@ -212,7 +195,7 @@ void ExtractPackage(WorkerThread& worker) {
         message = text;
     }
     PostLog(notifier, LOG_ERROR, message);
-    notifier.Notify(WM_EXTRACT_FAILED, 0, 0);
+    PostFailure(notifier);
 }
 
 DWORD WINAPI ExtractionThreadProc(LPVOID holder) {

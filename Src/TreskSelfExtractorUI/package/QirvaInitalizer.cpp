@@ -344,6 +344,7 @@ int CQirvaInitalizer::InitDisplay(const CInitArguments& arguments) {
     theLog.Log(LOG_INFO, L"File Overwriting", L"Overwriting of the extracted files is enabled in Silent and Unattended mode");
     if (extractPath.empty()) {
         theLog.Log(LOG_ERROR, function, L"Valid Extract path could not be found");
+        runFailed = true;
         return -1;
     }
     return 520;

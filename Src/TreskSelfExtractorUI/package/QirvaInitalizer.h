@@ -81,6 +81,10 @@ public:
     uint32_t GetBufferSize() const { return bufferSize; }
     int GetPackageResultCode() const { return packageResultCode; }
     void SetPackageResultCode(int code) { packageResultCode = code; }
+    // Set when the run ends without the package extracted because of an error (not the user's
+    // cancel, not unmet conditions); it makes the exit code -1.
+    bool IsRunFailed() const { return runFailed; }
+    void SetRunFailed() { runFailed = true; }
     int GetSetupReturnCodeValid() const { return setupReturnCodeValid; }
     void SetSetupReturnCodeValid(int valid) { setupReturnCodeValid = valid; }
     int GetApplyToAll() const { return applyToAll; }
@@ -112,6 +116,7 @@ private:
     int allowChangeTarget = 0;
     int autolaunchEnabled = 0;
     int packageResultCode = 0;
+    bool runFailed = false;
     uint16_t cabinetSetId = 0;
     uint32_t bufferSize = 5242880;
     int commandLineLanguage = 1033;

@@ -50,7 +50,9 @@ public:
     static std::wstring AddUserNameToFileName(const std::wstring& filePath);
     static int IsUserAdmin(int flag);
 
-    static void ReadSection(const std::wstring& file, const std::wstring& section, SectionMap& entries);
+    // Reads a whole section through a 2000-character buffer. Returns the key of the entry where a
+    // section too long for the buffer was cut (empty when everything was read).
+    static std::wstring ReadSection(const std::wstring& file, const std::wstring& section, SectionMap& entries);
     static void SplitText(const std::wstring& text, const std::wstring& delimiter, TextList& pieces);
     static std::wstring Trim(const std::wstring& text);
     static std::wstring ToLower(std::wstring text);

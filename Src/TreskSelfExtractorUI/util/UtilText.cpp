@@ -64,10 +64,11 @@ void CUtil::SplitText(const std::wstring& text, const std::wstring& delimiter, T
     }
 }
 
-void CUtil::ReadSection(const std::wstring& file, const std::wstring& section, SectionMap& entries) {
+std::wstring CUtil::ReadSection(const std::wstring& file, const std::wstring& section, SectionMap& entries) {
     std::vector<wchar_t> buffer(2000, L'\0');
     DWORD length = GetPrivateProfileSectionW(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()),
                                              file.c_str());
+    std::wstring lastKey;
     size_t position = 0;
     while (position < length) {
         std::wstring line(buffer.data() + position);
@@ -77,7 +78,10 @@ void CUtil::ReadSection(const std::wstring& file, const std::wstring& section, S
         std::wstring key = ToLower(line.substr(0, equals));
         std::wstring value = equals == std::wstring::npos ? std::wstring() : line.substr(equals + 1);
         entries.emplace(key, value);  // the first line of a repeated key wins
+        lastKey = line.substr(0, equals);
     }
+    // A section that does not fit comes back filling the buffer but for its two closing nulls.
+    return length + 2 >= buffer.size() ? lastKey : std::wstring();
 }
 
 std::wstring CUtil::ExpandEnvironmentPath(const std::wstring& text) {
