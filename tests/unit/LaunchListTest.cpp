@@ -150,7 +150,7 @@ TEST_F(AutolaunchListTest, SettingsToLaunchAndParameterLists) {
         SCOPED_TRACE(c.label);
         Prepare(c.runtime, c.language, c.deleteOnExit);
         TextList launchList, parameterList;
-        GetAutolaunchApps(L"1033", c.runMode, launchList, parameterList);
+        GetAutolaunchApps(L"1033", c.runMode, theApp.GetDeleteOnExit(), &theApp.GetReturnCodes(), launchList, parameterList);
 
         std::vector<std::wstring> launches(launchList.rbegin(), launchList.rend());
         std::vector<std::wstring> parameters(parameterList.rbegin(), parameterList.rend());
@@ -181,7 +181,7 @@ TEST_F(AutolaunchListTest, SettingsToLaunchAndParameterLists) {
 TEST_F(AutolaunchListTest, LogLinesOfTheList) {
     Prepare("Multilaunch=1\nAutoLaunch1=Setup\\Start.exe\nAutoLaunch2=Missing.exe\n", "LaunchEXEParams1=/lang=1033\n", 1);
     TextList launchList, parameterList;
-    GetAutolaunchApps(L"1033", MODE_FULL_GUI, launchList, parameterList);
+    GetAutolaunchApps(L"1033", MODE_FULL_GUI, theApp.GetDeleteOnExit(), &theApp.GetReturnCodes(), launchList, parameterList);
     auto log = SplitCrLfLines(ReadBytes(logPath));
     std::string path = Narrow(extractPath);
     EXPECT_TRUE(Contains(log, "|GetAutolaunchApps                   |AutoLaunch1 : Setup\\Start.exe"));

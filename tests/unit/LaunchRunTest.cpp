@@ -110,7 +110,7 @@ TEST_F(LaunchRunTest, FrameSetupGetsTheHandOverFileWithItsArguments) {
     Prepare("[Runtime]\nMultilaunch=1\nAutoLaunch1=Setup\\Start.exe\nWaitForAutolaunchFinish=1\n"
             "[1033]\nLaunchEXEParams1=/lang=1033\n");
     theApp.SetDeleteOnExit(1);
-    EXPECT_EQ(HandleLaunchSetup(), 0);
+    EXPECT_EQ(HandleLaunchSetup(theApp), 0);
 
     const std::string root = NarrowText(extractPath);
     auto records = Records();
@@ -169,7 +169,7 @@ TEST_F(LaunchRunTest, WizardFollowsTheLaunch) {
         barPositions.clear();
         // The wizard's Cancel sets the flag while a setup runs; the launch sees it when it returns.
         workerStopFlag = c.cancel ? 1 : 0;
-        EXPECT_EQ(HandleLaunchSetup(&wizard), c.result);
+        EXPECT_EQ(HandleLaunchSetup(theApp, &wizard), c.result);
         workerStopFlag = 0;
         EXPECT_EQ(barPositions, c.bar);
         EXPECT_EQ(Records().size(), c.started);
@@ -197,7 +197,7 @@ TEST_F(LaunchRunTest, NotWaitedForSetupIsRecordedAsStillRunning) {
     Prepare("[Runtime]\nAutoLaunch=Second\\Setup.exe\nWaitForAutolaunchFinish=0\n"
             "[AutoLaunch]\nReturnCode_259=error:{Running}\n"
             "[1033]\nLaunchEXEParams=/sleep=1500\nRunning=Still running\n");
-    EXPECT_EQ(HandleLaunchSetup(), 10);
+    EXPECT_EQ(HandleLaunchSetup(theApp), 10);
     EXPECT_EQ(theApp.GetReturnCodes().GetFinishMessage(), L"Still running");
     EXPECT_EQ(theApp.GetSetupReturnCode(), 259);
     for (int i = 0; i < 500 && ReadBytes(recordPath).find("\tend") == std::string::npos; ++i) Sleep(10);
@@ -208,7 +208,7 @@ TEST_F(LaunchRunTest, ProgramMissingAtLaunchTimeIsSkipped) {
     TextList launchList = {L"AutoLaunch2:" + extractPath + L"\\Second\\Setup.exe",
                            L"AutoLaunch1:" + extractPath + L"\\Gone\\Setup.exe"};
     TextList parameterList = {L"/two", L"/one"};
-    EXPECT_EQ(LaunchMultipleApplications(L"1033", launchList, parameterList, L""), -1);
+    EXPECT_EQ(LaunchMultipleApplications(theApp, L"1033", launchList, parameterList, L""), -1);
     EXPECT_EQ(theInitializer.GetPackageResultCode(), -4);
     auto records = Records();
     ASSERT_EQ(records.size(), 1u);

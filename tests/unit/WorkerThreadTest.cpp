@@ -111,6 +111,7 @@ std::atomic<long> g_counter{0};
 DWORD WINAPI Count(LPVOID argument) {
     auto* self = static_cast<WorkerThread*>(argument);
     while (WaitForSingleObject(self->GetStopEvent(), 0) != WAIT_OBJECT_0) {
+        WorkerShouldStop();  // the safe point where a paused worker waits
         ++g_counter;
         Sleep(1);
     }
@@ -129,7 +130,7 @@ TEST_F(WorkerThreadTest, SuspendAndResume) {
     holder.Resume();
     Sleep(100);
     EXPECT_GT(g_counter.load(), frozen);
-    // Stop resumes a suspended worker so that it can see the event.
+    // Stop releases a paused worker so that it can see the event.
     holder.Suspend();
     EXPECT_EQ(holder.Stop(), 0);
 }

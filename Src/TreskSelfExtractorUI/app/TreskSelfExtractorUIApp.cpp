@@ -56,6 +56,7 @@ int CTreskSelfExtractorUIApp::InitInstance() {
     // 5. One instance at a time.
     silentFlag = commandLine.silent;
     unattendedFlag = commandLine.unattended;
+    theInitializer.SetRunMode(GetRunMode());
     CSingleInstance guard;
     if (guard.IsAnotherInstanceRunning()) {
         if (GetRunMode() == MODE_FULL_GUI) AppMessageBox(GetText(105), MB_OK);
@@ -90,6 +91,8 @@ int CTreskSelfExtractorUIApp::InitInstance() {
     // 9. Fonts of the user interface.
     headingLogFont = {L"Tahoma", 16, 600};
     statusLogFont = {L"Tahoma", 15, 100};
+    headingFont.Reset(wingui::CreateSimpleFont(headingLogFont.face, headingLogFont.height, headingLogFont.weight));
+    statusFont.Reset(wingui::CreateSimpleFont(statusLogFont.face, statusLogFont.height, statusLogFont.weight));
 
     // 10. Package initialisation.
     CInitArguments arguments;
@@ -255,8 +258,8 @@ void CTreskSelfExtractorUIApp::RunWizard(int defaultPathUsable) {
 }
 
 void CTreskSelfExtractorUIApp::RunUnattended() {
-    CUnattendedExtracter window(unattendedFlag);
-    window.DoModal();
+    CUnattendedExtracter window(unattendedFlag, workerThread, *this, statusFont.Get());
+    if (window.DoModal() == CUnattendedExtracter::CLOSED_BY_USER) Quit(-1, 6, L"");
 }
 
 void CTreskSelfExtractorUIApp::CopyBandImage(const wchar_t* key, std::wstring& copyPath) {

@@ -6,8 +6,10 @@
 
 #include <string>
 
+#include "WinGui/Gdi.h"
 #include "app/ReturnCodes.h"
 #include "app/WorkerThread.h"
+#include "launch/Launcher.h"
 
 class CExtractorCommandOpt;
 
@@ -17,7 +19,7 @@ struct CLogFontSpec {
     int weight = 0;
 };
 
-class CTreskSelfExtractorUIApp {
+class CTreskSelfExtractorUIApp : public CLaunchHost {
 public:
     int InitInstance();
     int ExitInstance();
@@ -36,19 +38,19 @@ public:
 
     void LockSettingsFile();
     void UnlockSettingsFile();
-    void DeletePackageTempFolder();
+    void DeletePackageTempFolder() override;
     void ReleaseAppResources();
     void EndSession();
 
     HWND GetMainWindow() const { return mainWindow; }
     const std::wstring& GetApplicationName() const { return applicationName; }
     WorkerThread& GetWorkerThread() { return workerThread; }
-    CReturnCodeMessages& GetReturnCodes() { return returnCodes; }
+    CReturnCodeMessages& GetReturnCodes() override { return returnCodes; }
     const CLogFontSpec& GetHeadingLogFont() const { return headingLogFont; }
     const CLogFontSpec& GetStatusLogFont() const { return statusLogFont; }
     int IsCjkUi() const { return cjkUi; }
-    int GetOsVerdict() const { return osVerdict; }
-    int GetDeleteOnExit() const { return deleteOnExit; }
+    int GetOsVerdict() override { return osVerdict; }
+    int GetDeleteOnExit() override { return deleteOnExit; }
     void SetDeleteOnExit(int value) { deleteOnExit = value; }
     int GetSetupReturnCode() const { return setupReturnCode; }
     void SetSetupReturnCode(int code) { setupReturnCode = code; }
@@ -67,6 +69,9 @@ private:
     std::wstring applicationName;
     CLogFontSpec headingLogFont;
     CLogFontSpec statusLogFont;
+    // The two fonts made from them, handed to the windows.
+    wingui::Font headingFont;
+    wingui::Font statusFont;
     std::wstring topImagePath;
     std::wstring bottomImagePath;
     void* topImage = nullptr;

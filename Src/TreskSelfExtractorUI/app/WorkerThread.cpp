@@ -3,6 +3,21 @@
 std::atomic<int> workerStopFlag{0};
 std::atomic<int> extractionCancelledFlag{0};
 
+namespace {
+// Signalled while the workers may run; reset while the user-interface thread holds them.
+HANDLE PauseGate() {
+    static HANDLE gate = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    return gate;
+}
+}  // namespace
+
+bool WorkerShouldStop() {
+    // A bounded wait per round, so a stop set while paused is seen within a second at worst.
+    while (!workerStopFlag.load() && WaitForSingleObject(PauseGate(), 1000) == WAIT_TIMEOUT) {
+    }
+    return workerStopFlag.load() != 0;
+}
+
 WorkerThread::WorkerThread() : stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 WorkerThread::~WorkerThread() {
@@ -23,7 +38,7 @@ int WorkerThread::Stop() {
     int timedOut = 0;
     if (HasThread()) {
         if (stopEvent) SetEvent(stopEvent);
-        ResumeThread(thread);
+        SetEvent(PauseGate());
         // A worker that stops its own holder when it is done must not wait for itself.
         if (GetCurrentThreadId() != threadId)
             timedOut = WaitForSingleObject(thread, 1000) == WAIT_TIMEOUT ? 1 : 0;
@@ -39,7 +54,7 @@ int WorkerThread::StopAndHold(DWORD timeout) {
     int timedOut = 0;
     if (HasThread()) {
         if (stopEvent) SetEvent(stopEvent);
-        ResumeThread(thread);
+        SetEvent(PauseGate());
         if (GetCurrentThreadId() != threadId && WaitForSingleObject(thread, timeout) == WAIT_TIMEOUT) {
             SuspendThread(thread);
             timedOut = 1;
@@ -52,13 +67,9 @@ int WorkerThread::StopAndHold(DWORD timeout) {
     return timedOut;
 }
 
-void WorkerThread::Suspend() {
-    if (HasThread()) SuspendThread(thread);
-}
+void WorkerThread::Suspend() { ResetEvent(PauseGate()); }
 
-void WorkerThread::Resume() {
-    if (HasThread()) ResumeThread(thread);
-}
+void WorkerThread::Resume() { SetEvent(PauseGate()); }
 
 void WorkerThread::WaitAndRelease(DWORD timeout) {
     if (!HasThread()) return;

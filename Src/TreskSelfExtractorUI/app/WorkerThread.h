@@ -12,6 +12,11 @@ extern std::atomic<int> workerStopFlag;
 // at exit to remove what was extracted.
 extern std::atomic<int> extractionCancelledFlag;
 
+// The workers' safe point: waits while the user-interface thread holds the workers paused (the
+// cancel question is up), then returns whether they must stop. Workers call it wherever they
+// look at the stop flag, so a paused worker never holds a lock another thread needs.
+bool WorkerShouldStop();
+
 class WorkerThread {
 public:
     using ThreadProcedure = DWORD(WINAPI*)(LPVOID holder);
@@ -30,6 +35,9 @@ public:
     // Stop for a worker whose files are about to be removed: when it does not end within
     // timeout ms it is suspended for good, so it can no longer write. Returns 1 on timeout.
     int StopAndHold(DWORD timeout);
+    // Pause and release the worker at its next safe point (WorkerShouldStop); the thread itself
+    // is never suspended, since a thread suspended inside the heap or the loader would hang the
+    // window thread.
     void Suspend();
     void Resume();
 

@@ -20,17 +20,7 @@ FARPROC KernelFunction(const char* name) {
 
 }  // namespace
 
-int COSValidator::GetMajorVersion() {
-    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    auto function = ntdll ? reinterpret_cast<RtlGetVersionFunction>(
-                                reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
-                          : nullptr;
-    OSVERSIONINFOW info = {};
-    info.dwOSVersionInfoSize = sizeof(info);
-    if (function && function(&info) == 0) return static_cast<int>(info.dwMajorVersion);
-    return 0;
-}
+int COSValidator::GetMajorVersion() { return CUtil::GetMajorVersion(); }
 
 bool COSValidator::QueryVersionData(OSVersionData& data) {
     // The program's manifest declares every system up to Windows 10, so the version query

@@ -2,7 +2,6 @@
 
 #include "app/AppMessageBox.h"
 #include "app/RunMode.h"
-#include "app/TreskSelfExtractorUIApp.h"
 #include "app/WorkerMessages.h"
 #include "app/WorkerThread.h"
 #include "extract/CabDecompressor.h"
@@ -90,7 +89,7 @@ std::wstring ErrorMessage(int code, const std::wstring& fileName) {
             english = CUtil::GetSystemErrorText(static_cast<unsigned long>(code));
             break;
     }
-    if (theApp.GetRunMode() == MODE_FULL_GUI && !translated.empty()) AppMessageBox(translated, MB_OK | MB_ICONSTOP);
+    if (theInitializer.GetRunMode() == MODE_FULL_GUI && !translated.empty()) AppMessageBox(translated, MB_OK | MB_ICONSTOP);
     return english;
 }
 

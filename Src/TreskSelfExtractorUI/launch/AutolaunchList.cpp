@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/RunMode.h"
-#include "app/TreskSelfExtractorUIApp.h"
+#include "app/ReturnCodes.h"
 #include "cleanup/DeleteOnExit.h"
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
@@ -55,14 +55,10 @@ int FinishHandOver(TextList& parameterList, const std::wstring& handOverTail) {
     return headCarries;
 }
 
-void GetAutolaunchApps(const std::wstring& languageSection, TextList& launchList, TextList& parameterList) {
-    GetAutolaunchApps(languageSection, theApp.GetRunMode(), launchList, parameterList);
-}
-
-void GetAutolaunchApps(const std::wstring& languageSection, int runMode, TextList& launchList, TextList& parameterList) {
+void GetAutolaunchApps(const std::wstring& languageSection, int runMode, int deleteOnExit,
+                       CReturnCodeMessages* returnCodes, TextList& launchList, TextList& parameterList) {
     const std::wstring& settings = theInitializer.GetSettingsPath();
     const std::wstring& extractPath = theInitializer.GetExtractPath();
-    const int deleteOnExit = theApp.GetDeleteOnExit();
     const int waitForFinish = theInitializer.GetWaitForAutolaunchFinish();
     const std::wstring handOver = HandOverArgument(extractPath);
 
@@ -98,7 +94,7 @@ void GetAutolaunchApps(const std::wstring& languageSection, int runMode, TextLis
             ++number;
             continue;
         }
-        theApp.GetReturnCodes().LoadReturnCodeMessages(launchKey);
+        if (returnCodes) returnCodes->LoadReturnCodeMessages(launchKey);
 
         std::wstring parameterKey =
             number == 0 ? std::wstring(L"LaunchEXEParams") : FormatWide(L"%s%d", L"LaunchEXEParams", number);

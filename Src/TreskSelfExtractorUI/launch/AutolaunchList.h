@@ -39,9 +39,12 @@ std::wstring BuildEntryArguments(const CEntryArgumentInput& input, bool& handOve
 // every other entry. Returns 1 when the head carries it (the frame setup deletes), 0 otherwise.
 int FinishHandOver(TextList& parameterList, const std::wstring& handOverTail);
 
-// Fills the launch list ("AutoLaunch[n]:path") and the parameter list from the package settings,
-// for the application's run mode. The lists are passed in empty. A launch path that is missing
-// or too deep empties the launch list at the end and sets the package result code.
-void GetAutolaunchApps(const std::wstring& languageSection, TextList& launchList, TextList& parameterList);
-// The same for a given run mode (510 Full GUI, 520 Unattended, 530 Silent).
-void GetAutolaunchApps(const std::wstring& languageSection, int runMode, TextList& launchList, TextList& parameterList);
+class CReturnCodeMessages;
+
+// Fills the launch list ("AutoLaunch[n]:path") and the parameter list from the package settings
+// for a run mode (510 Full GUI, 520 Unattended, 530 Silent) and the user's delete-on-exit choice;
+// the return-code messages of each entry go to returnCodes when given. The lists are passed in
+// empty. A launch path that is missing or too deep empties the launch list at the end and sets
+// the package result code.
+void GetAutolaunchApps(const std::wstring& languageSection, int runMode, int deleteOnExit,
+                       CReturnCodeMessages* returnCodes, TextList& launchList, TextList& parameterList);

@@ -3,7 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/TreskSelfExtractorUIApp.h"
+#include "app/RunMode.h"
+#include "package/QirvaInitalizer.h"
 #include "checks/OSValidator.h"
 #include "log/BuildLogFile.h"
 #include "util/Util.h"
@@ -129,7 +130,7 @@ int ExecuteAndWait(const std::wstring& program, const std::wstring& arguments, i
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
     // Without a user to answer it, the system's error box for a program that cannot start would
     // hold a Silent or Unattended run for ever; the failure is logged instead.
-    if (theApp.IsSilentOrUnattended()) info.fMask |= SEE_MASK_FLAG_NO_UI;
+    if (theInitializer.GetRunMode() != MODE_FULL_GUI) info.fMask |= SEE_MASK_FLAG_NO_UI;
     info.hwnd = nullptr;
     info.lpVerb = UseRunasVerb(program, major, admin, launchCheckAdmin) ? L"runas" : nullptr;
     info.lpFile = program.c_str();

@@ -4,7 +4,7 @@
 
 #include "app/AppMessageBox.h"
 #include "app/RunMode.h"
-#include "app/TreskSelfExtractorUIApp.h"
+#include "app/ReturnCodes.h"
 #include "app/WorkerThread.h"
 #include "checks/OSValidator.h"
 #include "launch/AutolaunchList.h"
@@ -51,7 +51,7 @@ int WizardReturnsAfterLaunch(size_t entryCount, int waitForFinish, const std::ws
     return entryCount == 1 && (waitForFinish != 0 || installationDialogFlag == L"1") ? 1 : 0;
 }
 
-int HandleLaunchSetup(CLaunchWizard* wizard) {
+int HandleLaunchSetup(CLaunchHost& host, CLaunchWizard* wizard) {
     const wchar_t* function = L"HandleLaunchSetup";
     const std::wstring& settings = theInitializer.GetSettingsPath();
     const std::wstring dialogFlag = GetSettingString(settings, L"Runtime", L"AutoLaunchInstallationDialog");
@@ -61,7 +61,8 @@ int HandleLaunchSetup(CLaunchWizard* wizard) {
     const int language = theInitializer.GetSetupLanguage();
     const std::wstring languageSection = FormatWide(L"%d", language);
     TextList launchList, parameterList;
-    GetAutolaunchApps(languageSection, launchList, parameterList);
+    GetAutolaunchApps(languageSection, theInitializer.GetRunMode(), host.GetDeleteOnExit(), &host.GetReturnCodes(), launchList,
+                      parameterList);
 
     int result = 0;
     bool aborted = false;
@@ -72,8 +73,8 @@ int HandleLaunchSetup(CLaunchWizard* wizard) {
     } else {
         if (window) ShowWindow(window, dialogFlag == L"1" ? SW_SHOW : SW_HIDE);
         if (theInitializer.GetNoOSCheck() != 1) {
-            const int verdict = theApp.GetOsVerdict();
-            const bool fullGui = theApp.GetRunMode() == MODE_FULL_GUI;
+            const int verdict = host.GetOsVerdict();
+            const bool fullGui = theInitializer.GetRunMode() == MODE_FULL_GUI;
             if (verdict == OS_NOT_SUPPORTED) {
                 if (fullGui) {
                     if (window) ShowWindow(window, SW_HIDE);
@@ -98,8 +99,8 @@ int HandleLaunchSetup(CLaunchWizard* wizard) {
         }
         if (!aborted) {
             // The setups must not find the package's own files; the settings file goes with them.
-            theApp.DeletePackageTempFolder();
-            result = LaunchMultipleApplications(languageSection, launchList, parameterList, dialogFlag, wizard);
+            host.DeletePackageTempFolder();
+            result = LaunchMultipleApplications(host, languageSection, launchList, parameterList, dialogFlag, wizard);
             if (WizardReturnsAfterLaunch(launchList.size(), theInitializer.GetWaitForAutolaunchFinish(), dialogFlag)) {
                 if (window) ShowWindow(window, SW_SHOW);
             } else {
@@ -112,7 +113,7 @@ int HandleLaunchSetup(CLaunchWizard* wizard) {
     return result;
 }
 
-int LaunchMultipleApplications(const std::wstring& languageSection, const TextList& launchList,
+int LaunchMultipleApplications(CLaunchHost& host, const std::wstring& languageSection, const TextList& launchList,
                                const TextList& parameterList, const std::wstring& installationDialogFlag,
                                CLaunchWizard* wizard) {
     (void)languageSection;  // the return-code messages were loaded with the list
@@ -146,12 +147,12 @@ int LaunchMultipleApplications(const std::wstring& languageSection, const TextLi
         int exitCode = LaunchApplication(launchPath, arguments, errorText, wait);
         setupReturnedFlag = 1;
 
-        if (workerStopFlag.load() != 0) {
+        if (WorkerShouldStop()) {
             theLog.Log(LOG_ERROR, function, L"Launch process is stopped");
             if (wizard) wizard->OnLaunchFinished();
             return result;
         }
-        if (installationDialogFlag == L"1" && !theApp.IsSilentOrUnattended() && page) {
+        if (installationDialogFlag == L"1" && theInitializer.GetRunMode() == MODE_FULL_GUI && page) {
             HWND bar = wizard->GetAutolaunchProgressBar();
             if (bar) SendMessageW(bar, PBM_SETPOS, position, 0);
             position += step;
@@ -166,7 +167,7 @@ int LaunchMultipleApplications(const std::wstring& languageSection, const TextLi
             exitCode = -1;
             theLog.Log(LOG_ERROR, function, L"%s", errorText);
         }
-        if (theApp.GetReturnCodes().SetFinishMessage(exitCode, launchKey) == -1 &&
+        if (host.GetReturnCodes().SetFinishMessage(exitCode, launchKey) == -1 &&
             theInitializer.GetExitOnAutolaunchFailure() == 1) {
             theInitializer.SetSetupReturnCodeValid(1);
             break;

@@ -10,6 +10,22 @@
 
 #include "util/Util.h"
 
+class CReturnCodeMessages;
+
+// What the launch needs of the application that runs it.
+class CLaunchHost {
+public:
+    virtual ~CLaunchHost() = default;
+    // The operating-system verdict of start-up (300 supported, 301 warning, 302 not supported).
+    virtual int GetOsVerdict() = 0;
+    // 1 when the user asked to delete the extracted files on exit.
+    virtual int GetDeleteOnExit() = 0;
+    // The messages the package attaches to the setups' return codes.
+    virtual CReturnCodeMessages& GetReturnCodes() = 0;
+    // Removes the package temporary folder before the setups start.
+    virtual void DeletePackageTempFolder() = 0;
+};
+
 // What the launch needs of the wizard that runs it. The wizard implements it; Unattended and
 // Silent runs launch without one.
 class CLaunchWizard {
@@ -38,12 +54,12 @@ constexpr int LAUNCH_CLOSE_WIZARD = 10;
 // package result code was not 0), 10 when the caller closes the wizard (an unsupported system,
 // a refused warning, several entries, or one entry neither waited for nor shown with the
 // installation dialog), otherwise the launch loop's result (0, or -1 for a missing program).
-int HandleLaunchSetup(CLaunchWizard* wizard = nullptr);
+int HandleLaunchSetup(CLaunchHost& host, CLaunchWizard* wizard = nullptr);
 
 // The launch loop: from the oldest entry to the newest, each program is started, waited for when
 // the package says so, and its exit code recorded. Stops after a cancel and after a failure that
 // the package marks as final. Returns 0, or -1 when a program was missing.
-int LaunchMultipleApplications(const std::wstring& languageSection, const TextList& launchList,
+int LaunchMultipleApplications(CLaunchHost& host, const std::wstring& languageSection, const TextList& launchList,
                                const TextList& parameterList, const std::wstring& installationDialogFlag,
                                CLaunchWizard* wizard = nullptr);
 

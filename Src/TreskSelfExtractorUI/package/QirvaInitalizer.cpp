@@ -7,7 +7,6 @@
 
 #include "app/AppMessageBox.h"
 #include "app/RunMode.h"
-#include "app/TreskSelfExtractorUIApp.h"
 #include "checks/OSValidator.h"
 #include "log/BuildLogFile.h"
 #include "log/SystemInformation.h"
@@ -187,7 +186,7 @@ int CQirvaInitalizer::ExtractIntermediateFiles() {
     if (result != 0) {
         std::wstring text = GetText(602);
         theLog.Log(LOG_ERROR, function, L"An error occured during extraction of Setting files");
-        if (theApp.GetRunMode() == MODE_FULL_GUI) AppMessageBox(text, MB_OK | MB_ICONERROR);
+        if (runMode == MODE_FULL_GUI) AppMessageBox(text, MB_OK | MB_ICONERROR);
         return result;
     }
     theLog.Log(LOG_INFO, function, L"Extracted Setting files to %s", tempFolder);

@@ -52,6 +52,8 @@ public:
     const std::wstring& GetMasterLogPath() const { return masterLogPath; }
 
     int GetRunMode() const { return runMode; }
+    // Known from the command line before initialisation; Init sets it again.
+    void SetRunMode(int mode) { runMode = mode; }
     const std::wstring& GetTempFolder() const { return tempFolder; }
     void SetTempFolder(const std::wstring& folder);
     const std::wstring& GetSettingsPath() const { return settingsPath; }

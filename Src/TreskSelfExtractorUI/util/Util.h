@@ -49,6 +49,8 @@ public:
     static std::wstring GetLogonName();
     static std::wstring AddUserNameToFileName(const std::wstring& filePath);
     static int IsUserAdmin(int flag);
+    // The running Windows' major version, as the system itself reports it (0 when unknown).
+    static int GetMajorVersion();
 
     // Reads a whole section through a 2000-character buffer. Returns the key of the entry where a
     // section too long for the buffer was cut (empty when everything was read).

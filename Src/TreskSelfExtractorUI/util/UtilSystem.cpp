@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "checks/OSValidator.h"
 #include "util/Util.h"
 
 std::wstring CUtil::GetSystemErrorText(unsigned long code) {
@@ -42,8 +41,20 @@ std::wstring CUtil::AddUserNameToFileName(const std::wstring& filePath) {
     return slash == std::wstring::npos ? newName : folder + L"\\" + newName;
 }
 
+int CUtil::GetMajorVersion() {
+    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    auto function = ntdll ? reinterpret_cast<RtlGetVersionFunction>(
+                                reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                          : nullptr;
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (function && function(&info) == 0) return static_cast<int>(info.dwMajorVersion);
+    return 0;
+}
+
 int CUtil::IsUserAdmin(int flag) {
-    if (flag == 1 && COSValidator::GetMajorVersion() > 5) return 1;
+    if (flag == 1 && GetMajorVersion() > 5) return 1;
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
     PSID administrators = nullptr;
     if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "app/AppMessageBox.h"
-#include "app/TreskSelfExtractorUIApp.h"
 #include "app/WorkerMessages.h"
 #include "app/WorkerThread.h"
 #include "extract/ExtractionDriver.h"
@@ -13,54 +12,29 @@
 #include "package/UiText.h"
 #include "res/resource.h"
 
-CUnattendedExtracter::~CUnattendedExtracter() {
-    if (statusFont) DeleteObject(statusFont);
-}
+CUnattendedExtracter::CUnattendedExtracter(int visible, WorkerThread& worker, CLaunchHost& host, HFONT statusFont)
+    : Dialog(IDD_UNATTENDED), visible(visible), worker(worker), host(host), statusFont(statusFont) {}
 
-INT_PTR CUnattendedExtracter::DoModal() {
-    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_UNATTENDED), nullptr, DialogProc,
-                           reinterpret_cast<LPARAM>(this));
-}
-
-INT_PTR CALLBACK CUnattendedExtracter::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-        reinterpret_cast<CUnattendedExtracter*>(lParam)->window = window;
-    }
-    auto* self = reinterpret_cast<CUnattendedExtracter*>(GetWindowLongPtrW(window, DWLP_USER));
-    return self ? self->Handle(message, wParam, lParam) : FALSE;
-}
-
-INT_PTR CUnattendedExtracter::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CUnattendedExtracter::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = Hwnd();
     switch (message) {
-        case WM_INITDIALOG:
-            OnInitDialog();
-            return TRUE;
         case WM_EXTRACT_PROGRESS:
             OnProgress(wParam, lParam);
-            SetWindowLongPtrW(window, DWLP_MSGRESULT, 1);
+            SetResult(1);
             return TRUE;
         case WM_WORKER_LOG:
-            SetWindowLongPtrW(window, DWLP_MSGRESULT, HandleWorkerLog(wParam));
+            SetResult(HandleWorkerLog(wParam));
             return TRUE;
         case WM_EXTRACT_DONE:
             OnExtractDone();
             return TRUE;
         case WM_EXTRACT_FAILED:
         case WM_UNATTENDED_END:
-            EndDialog(window, IDOK);
+            End(IDOK);
             return TRUE;
         case WM_CLOSE:
             OnClose();
             return TRUE;
-        case WM_COMMAND:
-            // Enter and Esc act as Tab and never close the window; only closing it by hand asks
-            // to cancel.
-            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-                SendMessageW(window, WM_NEXTDLGCTL, 0, FALSE);
-                return TRUE;
-            }
-            return FALSE;
         case WM_WINDOWPOSCHANGING:
             if (!visible) {
                 auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
@@ -71,20 +45,24 @@ INT_PTR CUnattendedExtracter::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             if (!visible) ShowWindow(window, SW_HIDE);
             return FALSE;
         default:
-            return FALSE;
+            return Dialog::DialogProc(message, wParam, lParam);
     }
 }
 
-void CUnattendedExtracter::OnInitDialog() {
+bool CUnattendedExtracter::OnCommand(int id, int, HWND) {
+    // Enter and Esc act as Tab and never close the window; only closing it by hand asks to cancel.
+    if (id == IDOK || id == IDCANCEL) {
+        SendMessageW(Hwnd(), WM_NEXTDLGCTL, 0, FALSE);
+        return true;
+    }
+    return false;
+}
+
+BOOL CUnattendedExtracter::OnInitDialog() {
+    HWND window = Hwnd();
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM));
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    const CLogFontSpec& light = theApp.GetStatusLogFont();
-    LOGFONTW font = {};
-    font.lfHeight = light.height;
-    font.lfWeight = light.weight;
-    wcsncpy(font.lfFaceName, light.face.c_str(), LF_FACESIZE - 1);
-    statusFont = CreateFontIndirectW(&font);
     SendDlgItemMessageW(window, IDC_UNATTENDED_STATUS, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont), TRUE);
 
     if (visible) {
@@ -95,12 +73,14 @@ void CUnattendedExtracter::OnInitDialog() {
     }
     workerStopFlag = 0;
     theLog.Log(LOG_INFO, L"ExtractPath", L" %s", theInitializer.GetExtractPath());
-    theApp.GetWorkerThread().Start(window, ExtractionThreadProc);
+    worker.Start(window, ExtractionThreadProc);
     stepCount = 1;
     deletePhase = 0;
+    return TRUE;
 }
 
 void CUnattendedExtracter::OnProgress(WPARAM command, LPARAM argument) {
+    HWND window = Hwnd();
     HWND bar = GetDlgItem(window, IDC_UNATTENDED_PROGRESS);
     switch (command) {
         case PROGRESS_STEP:
@@ -117,7 +97,7 @@ void CUnattendedExtracter::OnProgress(WPARAM command, LPARAM argument) {
                 int share = (3 * count) / 100;
                 SendMessageW(bar, PBM_SETRANGE32, 0, stepCount + count + share);
                 SendMessageW(bar, PBM_SETPOS, share, 0);
-                stepCount = static_cast<unsigned short>(share);
+                stepCount = static_cast<unsigned>(share);
             } else {
                 SendMessageW(bar, PBM_SETRANGE32, 1, stepCount + count);
             }
@@ -138,16 +118,15 @@ void CUnattendedExtracter::OnProgress(WPARAM command, LPARAM argument) {
 
 void CUnattendedExtracter::OnExtractDone() {
     if (theInitializer.IsAutolaunchEnabled() == 1) {
-        ShowWindow(window, SW_HIDE);
-        HandleLaunchSetup();
-        EndDialog(window, 0);
+        ShowWindow(Hwnd(), SW_HIDE);
+        HandleLaunchSetup(host);
+        End(0);
         return;
     }
-    EndDialog(window, IDOK);
+    End(IDOK);
 }
 
 void CUnattendedExtracter::OnClose() {
-    WorkerThread& worker = theApp.GetWorkerThread();
     theLog.Log(LOG_INFO, L"OnClose", L"Extraction paused");
     worker.Suspend();
     if (AppMessageBox(GetText(113), MB_YESNO) == IDYES) {
@@ -157,7 +136,8 @@ void CUnattendedExtracter::OnClose() {
         workerStopFlag = 1;
         worker.StopAndHold(1000);
         theInitializer.SetPackageResultCode(11);
-        theApp.Quit(-1, 6, L"");
+        End(CLOSED_BY_USER);
+        return;
     }
     worker.Resume();
 }

@@ -5,26 +5,37 @@
 
 #include <windows.h>
 
-class CUnattendedExtracter {
+#include "WinGui/Dialog.h"
+
+class CLaunchHost;
+class WorkerThread;
+
+class CUnattendedExtracter : public wingui::Dialog {
 public:
-    explicit CUnattendedExtracter(int visible) : visible(visible) {}
-    ~CUnattendedExtracter();
-    // Runs the window modally; returns its end value.
-    INT_PTR DoModal();
+    // The window's result when the user closed it and confirmed the cancel: the run ends with
+    // exit code 6.
+    static constexpr INT_PTR CLOSED_BY_USER = 6;
+
+    CUnattendedExtracter(int visible, WorkerThread& worker, CLaunchHost& host, HFONT statusFont);
+    // Runs the window modally; returns IDOK, 0 after a launch, or CLOSED_BY_USER.
+    INT_PTR DoModal() { return Dialog::DoModal(nullptr); }
 
     // Progress commands of the extraction worker.
     void OnProgress(WPARAM command, LPARAM argument);
 
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnInitDialog();
     void OnExtractDone();
     void OnClose();
 
-    HWND window = nullptr;
     int visible;
-    unsigned short stepCount = 1;
+    WorkerThread& worker;
+    CLaunchHost& host;
+    HFONT statusFont;
+    unsigned stepCount = 1;
     int deletePhase = 0;
-    HFONT statusFont = nullptr;
 };

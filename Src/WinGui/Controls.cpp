@@ -1,0 +1,26 @@
+#include "Controls.h"
+
+namespace wingui {
+
+namespace {
+DWORD CALLBACK ReadChunk(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    DWORD read = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(cookie), buffer, static_cast<DWORD>(wanted), &read, nullptr)) return 1;
+    *given = static_cast<LONG>(read);
+    return 0;
+}
+}  // namespace
+
+bool RichEdit::StreamInFile(const std::wstring& path, bool richText) const {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    EDITSTREAM stream = {};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(file);
+    stream.pfnCallback = ReadChunk;
+    SendMessageW(edit, EM_STREAMIN, richText ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+    CloseHandle(file);
+    return stream.dwError == 0;
+}
+
+}  // namespace wingui

@@ -1,0 +1,96 @@
+#include "Gdi.h"
+
+#include <objidl.h>
+
+#include <algorithm>
+using std::max;
+using std::min;
+#include <gdiplus.h>
+
+namespace wingui {
+
+HFONT CreateSimpleFont(const std::wstring& face, int height, int weight) {
+    LOGFONTW font = {};
+    font.lfHeight = height;
+    font.lfWeight = weight;
+    wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    return CreateFontIndirectW(&font);
+}
+
+GdiplusImage::~GdiplusImage() { Reset(); }
+
+void GdiplusImage::Reset() {
+    if (image) Gdiplus::DllExports::GdipDisposeImage(static_cast<Gdiplus::GpImage*>(image));
+    image = nullptr;
+}
+
+bool GdiplusImage::LoadFile(const std::wstring& path) {
+    Reset();
+    Gdiplus::GpImage* loaded = nullptr;
+    if (path.empty() || Gdiplus::DllExports::GdipLoadImageFromFile(path.c_str(), &loaded) != Gdiplus::Ok) return false;
+    image = loaded;
+    return true;
+}
+
+bool GdiplusImage::LoadBytes(const void* bytes, size_t size) {
+    Reset();
+    if (!bytes || size == 0) return false;
+    // The stream needs a movable block it owns; it frees the block when it is released.
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!block) return false;
+    void* target = GlobalLock(block);
+    if (!target) {
+        GlobalFree(block);
+        return false;
+    }
+    memcpy(target, bytes, size);
+    GlobalUnlock(block);
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
+        GlobalFree(block);
+        return false;
+    }
+    Gdiplus::GpImage* loaded = nullptr;
+    // A bitmap decoded from a stream keeps reading it; a clone holds its own pixels.
+    Gdiplus::GpBitmap* decoded = nullptr;
+    bool ok = Gdiplus::DllExports::GdipCreateBitmapFromStream(stream, &decoded) == Gdiplus::Ok;
+    if (ok) {
+        ok = Gdiplus::DllExports::GdipCloneImage(decoded, &loaded) == Gdiplus::Ok;
+        Gdiplus::DllExports::GdipDisposeImage(decoded);
+    }
+    stream->Release();
+    if (!ok) return false;
+    image = loaded;
+    return true;
+}
+
+bool GdiplusImage::LoadResource(HINSTANCE module, int id, const wchar_t* type) {
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), type);
+    if (!found) return false;
+    HGLOBAL loaded = ::LoadResource(module, found);
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    return bytes && LoadBytes(bytes, SizeofResource(module, found));
+}
+
+void GdiplusImage::Draw(HDC dc, const RECT& rect) const {
+    if (!image) return;
+    Gdiplus::GpGraphics* graphics = nullptr;
+    if (Gdiplus::DllExports::GdipCreateFromHDC(dc, &graphics) != Gdiplus::Ok) return;
+    Gdiplus::DllExports::GdipDrawImageRectI(graphics, static_cast<Gdiplus::GpImage*>(image), rect.left, rect.top,
+                                            rect.right - rect.left, rect.bottom - rect.top);
+    Gdiplus::DllExports::GdipDeleteGraphics(graphics);
+}
+
+COLORREF GdiplusImage::PixelColour(int x, int y, COLORREF fallback) const {
+    if (!image) return fallback;
+    UINT width = 0, height = 0;
+    Gdiplus::DllExports::GdipGetImageWidth(static_cast<Gdiplus::GpImage*>(image), &width);
+    Gdiplus::DllExports::GdipGetImageHeight(static_cast<Gdiplus::GpImage*>(image), &height);
+    if (x < 0 || y < 0 || static_cast<UINT>(x) >= width || static_cast<UINT>(y) >= height) return fallback;
+    Gdiplus::ARGB argb = 0;
+    if (Gdiplus::DllExports::GdipBitmapGetPixel(static_cast<Gdiplus::GpBitmap*>(image), x, y, &argb) != Gdiplus::Ok)
+        return fallback;
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+}  // namespace wingui
