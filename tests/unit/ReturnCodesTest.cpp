@@ -56,7 +56,7 @@ TEST_F(ReturnCodesTest, ResolvedMessagesAndOutcomes) {
         EXPECT_EQ(messages.SetFinishMessage(c.code, L"AutoLaunch1"), c.result) << c.code;
         EXPECT_EQ(theInitializer.GetPackageResultCode(), c.packageResult) << c.code;
     }
-    EXPECT_EQ(theApp.GetSetupReturnCode(), -1);  // the last failing code
+    EXPECT_EQ(messages.GetSetupReturnCode(), -1);  // the last failing code
 }
 
 TEST_F(ReturnCodesTest, FinishMessageChoice) {

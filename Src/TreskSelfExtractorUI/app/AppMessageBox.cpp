@@ -1,6 +1,5 @@
 #include "app/AppMessageBox.h"
 
-#include "app/TreskSelfExtractorUIApp.h"
 #include "package/UiText.h"
 
 namespace {
@@ -9,6 +8,8 @@ namespace {
 std::map<int, std::wstring> g_buttonCaptions;
 HHOOK g_hook = nullptr;
 HWND g_owner = nullptr;
+HWND g_mainWindow = nullptr;
+std::wstring g_caption;
 
 LRESULT CALLBACK CaptionHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
@@ -62,12 +63,16 @@ void SetMessageBoxOwner(HWND owner) {
     g_owner = owner;
 }
 
+void SetMessageBoxMainWindow(HWND window) { g_mainWindow = window; }
+
+void SetMessageBoxCaption(const std::wstring& caption) { g_caption = caption; }
+
 int AppMessageBox(const std::wstring& text, UINT requestedType) {
     for (const auto& caption : MessageBoxCaptionTexts(requestedType)) g_buttonCaptions[caption.first] = GetText(caption.second);
-    HWND owner = g_owner && IsWindow(g_owner) ? g_owner : theApp.GetMainWindow();
+    HWND owner = g_owner && IsWindow(g_owner) ? g_owner : (g_mainWindow && IsWindow(g_mainWindow) ? g_mainWindow : nullptr);
     if (!owner) owner = GetActiveWindow();
     g_hook = SetWindowsHookExW(WH_CBT, CaptionHook, nullptr, GetCurrentThreadId());
-    int result = MessageBoxW(owner, text.c_str(), theApp.GetApplicationName().c_str(), MessageBoxShownType(requestedType));
+    int result = MessageBoxW(owner, text.c_str(), g_caption.c_str(), MessageBoxShownType(requestedType));
     if (g_hook) {
         UnhookWindowsHookEx(g_hook);
         g_hook = nullptr;

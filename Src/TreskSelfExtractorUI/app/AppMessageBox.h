@@ -17,3 +17,7 @@ int AppMessageBox(const std::wstring& text, UINT requestedType);
 
 // A window that owns the message boxes while it is shown (the autolaunch page registers itself).
 void SetMessageBoxOwner(HWND owner);
+// The application's main window, the owner when no other is registered; and the caption of every
+// box (the application name).
+void SetMessageBoxMainWindow(HWND window);
+void SetMessageBoxCaption(const std::wstring& caption);

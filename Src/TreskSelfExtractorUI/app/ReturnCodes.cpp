@@ -1,6 +1,5 @@
 #include "app/ReturnCodes.h"
 
-#include "app/TreskSelfExtractorUIApp.h"
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
 #include "package/Settings.h"
@@ -67,7 +66,7 @@ int CReturnCodeMessages::SetFinishMessage(int returnCode, const std::wstring& la
         message = message.substr(6);
         theLog.Log(LOG_ERROR, function, L"Error while installation. Message Configuerd : %s", message);
         finishMessages[L"ERROR"] = message;
-        theApp.SetSetupReturnCode(returnCode);
+        setupReturnCode = returnCode;
         return -1;
     }
     if (StartsWithNoCase(message, L"success:")) {

@@ -17,10 +17,14 @@ public:
     std::wstring GetFinishMessage() const;
     bool IsResultNotConfigured() const;
 
+    // The return code of the last setup whose code the package marks as failure; -2 until one.
+    int GetSetupReturnCode() const { return setupReturnCode; }
+
     const std::map<std::wstring, std::wstring>& ReturnCodeMessages() const { return returnCodeMessages; }
     const std::map<std::wstring, std::wstring>& FinishMessages() const { return finishMessages; }
 
 private:
     std::map<std::wstring, std::wstring> returnCodeMessages;
     std::map<std::wstring, std::wstring> finishMessages;
+    int setupReturnCode = -2;
 };

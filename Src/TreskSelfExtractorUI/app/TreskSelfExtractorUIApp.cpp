@@ -22,6 +22,8 @@ using std::min;
 #include "package/Settings.h"
 #include "package/UiText.h"
 #include "util/Util.h"
+#include "package/ExtractorValidator.h"
+#include "wizard/QirvaSheet.h"
 #include "wizard/UnattendedExtracter.h"
 
 CTreskSelfExtractorUIApp theApp;
@@ -80,6 +82,7 @@ int CTreskSelfExtractorUIApp::InitInstance() {
     std::wstring message = CreateQirvaTempDir();
     if (!message.empty()) {
         applicationName = GetText(103);
+        SetMessageBoxCaption(applicationName);
         if (GetRunMode() == MODE_FULL_GUI) AppMessageBox(message, MB_OK | MB_ICONERROR);
         Quit(-1, -1, L"");
     }
@@ -116,6 +119,7 @@ int CTreskSelfExtractorUIApp::InitInstance() {
     // 14. Package title.
     displayName = theInitializer.GetPackageTitle();
     applicationName = displayName;
+    SetMessageBoxCaption(applicationName);
     theLog.Log(LOG_INFO, L"Display Name", L"%s", displayName);
 
     // 15. Administrator rights.
@@ -252,9 +256,47 @@ void CTreskSelfExtractorUIApp::ValidateOSBeforeExtraction() {
 }
 
 void CTreskSelfExtractorUIApp::RunWizard(int defaultPathUsable) {
+    // The licence page's viewer is the system's rich edit control, from the system folder only.
+    if (!LoadLibraryExW(L"riched20.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        wchar_t system[MAX_PATH] = {};
+        UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) LoadLibraryW((std::wstring(system, length) + L"\\riched20.dll").c_str());
+    }
+    const std::wstring& settings = theInitializer.GetSettingsPath();
+    WizardPageSettings choice;
+    choice.welcomeDialog = GetSettingString(settings, L"Dialogs", L"WelcomeDialog");
+    choice.languageDialog = GetSettingString(settings, L"Dialogs", L"LanguageDialog");
+    choice.licenseDialog = GetSettingString(settings, L"Dialogs", L"LicenseDialog");
+    choice.allowChangeTarget = GetSettingString(settings, L"Runtime", L"AllowChangeTarget");
+    choice.autoLaunchInstallationDialog = GetSettingString(settings, L"Runtime", L"AutoLaunchInstallationDialog");
+    choice.conditionCheckSuppressed = theInitializer.GetConditionCheckSuppressed() == 1;
+    choice.defaultPathUsable = defaultPathUsable == 1;
     theInitializer.SetPackageResultCode(-1);
-    theLog.Log(LOG_INFO, L"RunWizard", L"The wizard is not part of this build (default path usable : %d)",
-               defaultPathUsable);
+    if (!choice.conditionCheckSuppressed)
+        choice.conditionsFulfilled = theValidator.CheckConditions(theInitializer.GetSetupLanguage()) == 1;
+
+    CWizardContext context;
+    context.titleFont = headingFont.Get();
+    context.lightFont = statusFont.Get();
+    context.topImagePath = topImagePath;
+    context.bottomImagePath = bottomImagePath;
+    context.worker = &workerThread;
+    context.host = this;
+    context.settingsHash = settingsHash;
+    context.passwordRequired = passwordRequired;
+    context.expectedPassword = extractionPassword;
+    context.cjkUi = cjkUi;
+    context.defaultPathUsable = defaultPathUsable;
+    context.userUiLanguage = CUtil::GetUserUILanguage();
+
+    CQirvaSheet sheet(context);
+    sheet.BuildPages(ChooseWizardPages(choice));
+    if (sheet.Run(displayName) == -1) {
+        theLog.Log(LOG_ERROR, L"RunWizard", L"The wizard could not be created : %s",
+                   CUtil::GetSystemErrorText(GetLastError()));
+        theInitializer.SetRunFailed();
+    }
+    mainWindow = nullptr;
 }
 
 void CTreskSelfExtractorUIApp::RunUnattended() {
@@ -316,6 +358,7 @@ void CTreskSelfExtractorUIApp::DeletePackageTempFolder() {
 void CTreskSelfExtractorUIApp::ReleaseAppResources() {
     UnlockSettingsFile();
     mainWindow = nullptr;
+    SetMessageBoxMainWindow(nullptr);
     if (topImage) {
         Gdiplus::DllExports::GdipDisposeImage(static_cast<Gdiplus::GpImage*>(topImage));
         topImage = nullptr;
@@ -323,6 +366,7 @@ void CTreskSelfExtractorUIApp::ReleaseAppResources() {
     for (const std::wstring* path : {&topImagePath, &bottomImagePath})
         if (!path->empty() && CUtil::FileExists(*path)) DeleteFileW(path->c_str());
     applicationName.clear();
+    SetMessageBoxCaption(applicationName);
     LanguageTextTable().clear();
     theLog.Finish();
     theLog.WriteRaw(L"%s\n", LOG_END_BANNER);
@@ -353,5 +397,5 @@ int CTreskSelfExtractorUIApp::ExitInstance() {
     ReleaseAppResources();
     EndSession();
     return ComputeExitCode(theInitializer.GetPackageResultCode(), theInitializer.GetSetupReturnCodeValid(),
-                           setupReturnCode, theInitializer.IsRunFailed());
+                           returnCodes.GetSetupReturnCode(), theInitializer.IsRunFailed());
 }

@@ -52,8 +52,7 @@ public:
     int GetOsVerdict() override { return osVerdict; }
     int GetDeleteOnExit() override { return deleteOnExit; }
     void SetDeleteOnExit(int value) { deleteOnExit = value; }
-    int GetSetupReturnCode() const { return setupReturnCode; }
-    void SetSetupReturnCode(int code) { setupReturnCode = code; }
+    int GetSetupReturnCode() const { return returnCodes.GetSetupReturnCode(); }
 
 private:
     void CopyBandImage(const wchar_t* key, std::wstring& copyPath);
@@ -84,7 +83,6 @@ private:
     int osCheckedBeforeExtraction = 0;
     int requirementsPassed = 0;
     int deleteOnExit = 0;
-    int setupReturnCode = -2;
     int tempFolderDeleted = 0;
     WorkerThread workerThread;
     CReturnCodeMessages returnCodes;

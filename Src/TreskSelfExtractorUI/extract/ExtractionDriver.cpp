@@ -148,6 +148,7 @@ void ExtractPackage(WorkerThread& worker) {
         }
         if (result != 0) {
             theInitializer.SetPackageResultCode(result);
+            theInitializer.SetLastCabinetName(missingPart);
             ErrorMessage(result, missingPart);
             PostFailure(notifier);
             return;
@@ -160,6 +161,7 @@ void ExtractPackage(WorkerThread& worker) {
     std::wstring cabinet = folder + name;
     if (!CUtil::FileExists(cabinet)) {
         theInitializer.SetPackageResultCode(-2);
+        theInitializer.SetLastCabinetName(cabinet);
         // A single-file package whose program file holds no payload entry has no part files
         // either: say what is missing instead of naming a part file.
         std::wstring message = ErrorMessage(1, cabinet);

@@ -165,6 +165,8 @@ int CExtractor::ExtractFile(const std::wstring& programPath, const std::wstring&
                 return -1;
             }
             left -= read;
+            // A safe point: the worker waits here while the cancel question is up.
+            WorkerShouldStop();
             if (extractionCancelledFlag.load()) {
                 cancelled = true;
                 break;

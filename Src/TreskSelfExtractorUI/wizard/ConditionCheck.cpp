@@ -1,0 +1,90 @@
+#include "wizard/ConditionCheck.h"
+
+#include "checks/Condition.h"
+#include "package/ExtractorValidator.h"
+#include "package/QirvaInitalizer.h"
+#include "package/Settings.h"
+#include "package/SettingsIntegrity.h"
+#include "package/UiText.h"
+#include "res/resource.h"
+#include "wizard/QirvaSheet.h"
+#include "wizard/RequirementsText.h"
+#include "wizard/WizardLog.h"
+
+CConditionCheck::CConditionCheck(CQirvaSheet& sheet) : CQirvaPage(sheet, IDD_REQUIREMENTS_PAGE, PAGE_REQUIREMENTS) {}
+
+void CConditionCheck::InitPage() {
+    sheet.SetBackButtonState(IsFirstPage(), false);
+    SetControlFont(IDC_REQUIREMENTS_HEADING, sheet.Context().titleFont);
+    SetControlFont(IDC_REQUIREMENTS_LIST, sheet.Context().lightFont);
+    SetPageTexts();
+    sheet.FocusNextButton(true);
+    SetDefaultButton(12324);
+}
+
+bool CConditionCheck::OnSetActive() {
+    // A page that was removed after a successful Retry is not shown again.
+    if (passed && !IsFirstPage()) return false;
+    return CQirvaPage::OnSetActive();
+}
+
+void CConditionCheck::ActivatePage() {
+    sheet.SetBackButtonState(IsFirstPage(), false);
+    sheet.SetButtonCaptions(L"");
+    SetPageTexts();
+    sheet.ShowButtons(L"", SW_SHOW);
+    sheet.ShowButtons(L"BACK,NEXT,CANCEL", SW_SHOW);
+    sheet.EnableButtons(L"BACK,NEXT,CANCEL", true);
+    sheet.FocusNextButton(true);
+    SetDefaultButton(12324);
+}
+
+void CConditionCheck::SetPageTexts() {
+    const std::wstring& settings = theInitializer.GetSettingsPath();
+    const int language = theInitializer.GetSetupLanguage();
+    HWND heading = Item(IDC_REQUIREMENTS_HEADING);
+    RECT rect = {};
+    GetClientRect(heading, &rect);
+    HDC dc = GetDC(Hwnd());
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(heading, WM_GETFONT, 0, 0)));
+    auto measure = [&](const std::wstring& text) {
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    std::wstring templateText = GetText(802);
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, templateText.c_str(), static_cast<int>(templateText.size()), &extent);
+    std::wstring text = FitTextWithShortenedValue(templateText, L"[PACKAGENAME]", theInitializer.GetPackageTitle(),
+                                                  rect.right, rect.bottom, extent.cx, extent.cy, FIT_PAGE, measure);
+    SelectObject(dc, previous);
+    ReleaseDC(Hwnd(), dc);
+    SetWindowTextW(heading, text.c_str());
+
+    sheet.SetButtonCaptions(L"RETRY");
+    ConditionMessageText list = BuildConditionMessageText(
+        GetSettingString(settings, L"LANGUAGES", L"SetupLanguages"), language, theValidator.GetConditionMessageKeys(),
+        [&](const std::wstring& key) { return LookupConditionMessage(settings, language, key); });
+    WriteWizardLog(list.log);
+    SetDlgItemTextW(Hwnd(), IDC_REQUIREMENTS_LIST, list.text.c_str());
+    RepaintArea();
+}
+
+LRESULT CConditionCheck::OnWizardNext() {
+    sheet.SetButtonCaptions(L"RETRY");
+    if (!IsParameterFileNotCorrupt(theInitializer.GetSettingsPath(), sheet.Context().settingsHash)) return IDD_FINISH_PAGE;
+    if (theValidator.CheckConditions(theInitializer.GetSetupLanguage()) != 1) {
+        // Emptied first and refilled after a short pause, so the user sees the list refreshed.
+        SetDlgItemTextW(Hwnd(), IDC_REQUIREMENTS_HEADING, L"");
+        SetDlgItemTextW(Hwnd(), IDC_REQUIREMENTS_LIST, L"");
+        RepaintArea();
+        UpdateWindow(Hwnd());
+        Sleep(100);
+        SetPageTexts();
+        theInitializer.SetPackageResultCode(-1);
+        return -1;
+    }
+    passed = true;
+    if (IsFirstPage()) sheet.SetRequirementsPassed();
+    return 0;
+}

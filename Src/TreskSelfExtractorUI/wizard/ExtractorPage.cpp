@@ -1,0 +1,108 @@
+#include "wizard/ExtractorPage.h"
+
+#include "app/ReturnCodes.h"
+#include "app/WorkerMessages.h"
+#include "app/WorkerThread.h"
+#include "extract/ExtractionDriver.h"
+#include "launch/Launcher.h"
+#include "log/BuildLogFile.h"
+#include "package/QirvaInitalizer.h"
+#include "package/Settings.h"
+#include "package/UiText.h"
+#include "res/resource.h"
+#include "wizard/QirvaSheet.h"
+
+CExtractorPage::CExtractorPage(CQirvaSheet& sheet) : CQirvaPage(sheet, IDD_PROGRESS_PAGE, PAGE_PROGRESS) {}
+
+void CExtractorPage::SetTexts(int statusText) {
+    SetFittedUiText(IDC_PROGRESS_HEADING, PROGRESS_HEADING_TEXT);
+    SetFittedUiText(IDC_PROGRESS_STATUS, statusText);
+}
+
+void CExtractorPage::InitPage() {
+    SetControlFont(IDC_PROGRESS_HEADING, sheet.Context().titleFont);
+    SetControlFont(IDC_PROGRESS_STATUS, sheet.Context().lightFont);
+    sheet.SetButtonCaptions(L"");
+    SetTexts(PROGRESS_READING_TEXT);
+    sheet.ShowButtons(L"NEXT,BACK", SW_HIDE);
+    bar.Attach(Item(IDC_PROGRESS_BAR));
+    bar.SetRange(0, 100);
+    bar.SetPos(1);
+    sheet.FocusCancelButton();
+    SetDefaultButton(2);
+    StartWorker();
+}
+
+void CExtractorPage::StartWorker() {
+    if (started) return;
+    started = true;
+    // A protected package never extracts without its password, whichever page came first; a
+    // cancelled prompt leaves the destination untouched and the wizard on its way to the finish page.
+    if (sheet.AskPassword() != 0) return;
+    workerStopFlag = 0;
+    theLog.Log(LOG_INFO, L"ExtractPath", L" %s", theInitializer.GetExtractPath());
+    int error = sheet.Worker().Start(Hwnd(), ExtractionThreadProc);
+    if (error != 0) {
+        theLog.Log(LOG_ERROR, L"CExtractorPage", L"The extraction could not be started : %s",
+                   CUtil::GetSystemErrorText(static_cast<unsigned long>(-error)));
+        theInitializer.SetPackageResultCode(-1);
+        theInitializer.SetRunFailed();
+        sheet.GoToFinishPage();
+    }
+}
+
+void CExtractorPage::ActivatePage() {
+    sheet.SetButtonCaptions(L"");
+    sheet.ShowButtons(L"NEXT,BACK", SW_HIDE);
+    SetTexts(PROGRESS_READING_TEXT);
+    sheet.FocusCancelButton();
+    SetDefaultButton(2);
+}
+
+void CExtractorPage::OnProgress(WPARAM command, LPARAM argument) {
+    ProgressUpdate update = ApplyProgressCommand(progress, static_cast<int>(command), static_cast<int64_t>(argument),
+                                                 PROGRESS_OWNER_PAGE);
+    if (update.setRange) bar.SetRange(update.rangeLow, update.rangeHigh);
+    if (update.setPosition) bar.SetPos(update.position);
+    if (update.step) bar.SetStep(update.step);
+    if (update.headingText) SetFittedUiText(IDC_PROGRESS_HEADING, update.headingText);
+    if (update.statusText) SetFittedUiText(IDC_PROGRESS_STATUS, update.statusText);
+}
+
+void CExtractorPage::OnExtractDone() {
+    sheet.Context().host->GetReturnCodes().LoadReturnCodeMessages(L"");
+    if (theInitializer.IsAutolaunchEnabled() == 1) {
+        // Launching from the wizard is not part of it yet: the log says what would be started.
+        std::wstring setup = GetSettingString(theInitializer.GetSettingsPath(), L"Runtime",
+                                              GetSettingString(theInitializer.GetSettingsPath(), L"Runtime",
+                                                               L"Multilaunch") == L"1"
+                                                  ? L"AutoLaunch1"
+                                                  : L"AutoLaunch");
+        theLog.Log(LOG_INFO, L"CExtractorPage", L"The wizard does not launch setups; not started : %s", setup);
+    }
+    sheet.GoToFinishPage();
+}
+
+INT_PTR CExtractorPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_EXTRACT_PROGRESS:
+            OnProgress(wParam, lParam);
+            SetResult(1);
+            return TRUE;
+        case WM_WORKER_LOG:
+            SetResult(HandleWorkerLog(wParam));
+            return TRUE;
+        case WM_OVERWRITE_PROMPT:
+            // No prompt yet: the engine overwrites what it finds.
+            SetResult(1);
+            return TRUE;
+        case WM_EXTRACT_FAILED:
+            sheet.GoToFinishPage();
+            return TRUE;
+        case WM_EXTRACT_DONE:
+            OnExtractDone();
+            return TRUE;
+        default:
+            return CQirvaPage::DialogProc(message, wParam, lParam);
+    }
+}

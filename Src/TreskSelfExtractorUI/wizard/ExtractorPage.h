@@ -1,0 +1,28 @@
+#pragma once
+// The wizard's progress page: starts the extraction worker when it is first shown, turns the
+// worker's progress into the bar and two status lines, and when the worker reports the end decides
+// where the wizard goes.
+
+#include "WinGui/Controls.h"
+#include "wizard/ProgressState.h"
+#include "wizard/QirvaPage.h"
+
+class CExtractorPage : public CQirvaPage {
+public:
+    explicit CExtractorPage(CQirvaSheet& sheet);
+    void InitPage() override;
+    void ActivatePage() override;
+
+protected:
+    INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void SetTexts(int statusText);
+    void OnProgress(WPARAM command, LPARAM argument);
+    void OnExtractDone();
+    void StartWorker();
+
+    wingui::ProgressBar bar;
+    ProgressState progress;
+    bool started = false;
+};

@@ -1,0 +1,211 @@
+#include "wizard/QirvaButton.h"
+
+#include <windowsx.h>
+
+#include <vector>
+
+#include "app/WorkerMessages.h"
+
+namespace {
+
+const wchar_t* const kObjectProperty = L"TreskQirvaButton";
+
+// The ids whose release is reported to the owner; any other skinned button ignores clicks.
+bool ReportsClicks(int id) {
+    switch (id) {
+        case 2:
+        case 1001:
+        case 1024:
+        case 1027:
+        case 1028:
+        case 1029:
+        case 12323:
+        case 12324:
+        case 12325:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The tile as a top-down 32-bit device-independent bitmap.
+HBITMAP TileBitmap(HDC reference, const ButtonTile& tile) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = tile.side;
+    info.bmiHeader.biHeight = -tile.side;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) return bitmap;
+    auto* pixels = static_cast<uint32_t*>(bits);
+    for (size_t i = 0; i < tile.pixels.size(); ++i) {
+        uint32_t colour = tile.pixels[i];  // 0x00BBGGRR
+        pixels[i] = (static_cast<uint32_t>(ColourRed(colour)) << 16) | (static_cast<uint32_t>(ColourGreen(colour)) << 8) |
+                    static_cast<uint32_t>(ColourBlue(colour));
+    }
+    return bitmap;
+}
+
+}  // namespace
+
+CQirvaButton::CQirvaButton(const std::wstring& caption, HWND owner)
+    : caption(caption), owner(owner), buttonFont(wingui::CreateSimpleFont(L"Tahoma", 15, 400)) {}
+
+CQirvaButton::~CQirvaButton() {
+    if (Hwnd()) {
+        RemovePropW(Hwnd(), kObjectProperty);
+        HWND window = Hwnd();
+        Detach();
+        DestroyWindow(window);
+    }
+}
+
+bool CQirvaButton::Create(HWND parent, int id, const RECT& rect, bool visible) {
+    DWORD style = WS_CHILD | WS_TABSTOP | BS_OWNERDRAW | (visible ? WS_VISIBLE : 0);
+    HWND button = CreateWindowExW(0, L"BUTTON", caption.c_str(), style, rect.left, rect.top, rect.right - rect.left,
+                                  rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (!button || !Attach(button)) return false;
+    SetPropW(button, kObjectProperty, this);
+    SetFont(buttonFont.Get(), false);
+    return true;
+}
+
+CQirvaButton* CQirvaButton::FromHandle(HWND window) {
+    return window ? static_cast<CQirvaButton*>(GetPropW(window, kObjectProperty)) : nullptr;
+}
+
+void CQirvaButton::SetEnabledLook(int enabled) {
+    look.enabledLook = enabled;
+    redrawNeeded = true;
+}
+
+void CQirvaButton::SetCaption(const std::wstring& text) {
+    if (text == caption) return;
+    caption = text;
+    if (Hwnd()) SetWindowTextW(Hwnd(), caption.c_str());  // keeps the mnemonic working for the dialog manager
+    redrawNeeded = true;
+}
+
+void CQirvaButton::Refresh() {
+    if (!Hwnd()) return;
+    POINT cursor = {};
+    if (GetCursorPos(&cursor) && WindowFromPoint(cursor) == Hwnd()) {
+        ApplyHoverLook();
+    } else if (focusLook == 1) {
+        ApplyFocusLook();
+    } else {
+        ApplyNormalLook(keepWhiteFace == 1 ? BUTTON_WHITE_FACE : 0);
+    }
+}
+
+void CQirvaButton::RedrawNow() const {
+    if (Hwnd()) RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void CQirvaButton::ApplyNormalLook(COLORREF face) {
+    tracking = 0;
+    redrawNeeded = true;
+    ::ApplyNormalLook(look, face);
+    RedrawNow();
+}
+
+void CQirvaButton::ApplyHoverLook() {
+    redrawNeeded = true;
+    ::ApplyHoverLook(look);
+    RedrawNow();
+}
+
+void CQirvaButton::ApplyFocusLook() {
+    redrawNeeded = true;
+    ::ApplyFocusLook(look);
+    RedrawNow();
+}
+
+LRESULT CQirvaButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEMOVE: {
+            TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, Hwnd(), 0};
+            TrackMouseEvent(&track);
+            POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            RECT client = ClientRect();
+            if (!PtInRect(&client, point) || tracking == 1) {
+                ReleaseCapture();
+            } else {
+                tracking = 1;
+                SetCapture(Hwnd());
+                ApplyHoverLook();
+            }
+            return DefaultProc(message, wParam, lParam);
+        }
+        case WM_MOUSELEAVE:
+            tracking = 0;
+            if (focusLook == 1)
+                ApplyFocusLook();
+            else
+                ApplyNormalLook(keepWhiteFace == 1 ? BUTTON_WHITE_FACE : 0);
+            return 0;
+        case WM_MOUSEHOVER:
+            ApplyHoverLook();
+            return 0;
+        case WM_CAPTURECHANGED:
+            if (reinterpret_cast<HWND>(lParam) != Hwnd()) redrawNeeded = true;
+            return DefaultProc(message, wParam, lParam);
+        case WM_LBUTTONUP: {
+            // The platform's own release handling is skipped, so its click notification never
+            // comes: the owner hears of the click only through WM_SKIN_BUTTON_CLICK.
+            if (GetCapture() == Hwnd()) ReleaseCapture();
+            Send(BM_SETSTATE, FALSE, 0);
+            int id = GetId();
+            if (!ReportsClicks(id)) return 0;
+            return SendMessageW(owner, WM_SKIN_BUTTON_CLICK, static_cast<WPARAM>(id), 0);
+        }
+        case WM_ERASEBKGND:
+            return 1;  // the face covers the whole button
+        default:
+            return DefaultProc(message, wParam, lParam);
+    }
+}
+
+void CQirvaButton::RenderFace(HDC reference, int width, int height) {
+    faceCache.Reset(CreateCompatibleBitmap(reference, width, height));
+    if (!faceCache) {
+        cachedRect = RECT{};
+        return;
+    }
+    wingui::MemoryDC face(reference);
+    wingui::SelectObjectScope selectFace(face.Get(), faceCache.Get());
+    ButtonTile tile = RenderButtonTile(look);
+    wingui::Bitmap tileBitmap(TileBitmap(reference, tile));
+    if (tileBitmap) {
+        wingui::MemoryDC tileDc(reference);
+        wingui::SelectObjectScope selectTile(tileDc.Get(), tileBitmap.Get());
+        SetStretchBltMode(face.Get(), COLORONCOLOR);
+        for (const ButtonSlice& slice : ButtonNineSlices(tile.side, look.cornerSize, width, height))
+            StretchBlt(face.Get(), slice.destination.left, slice.destination.top, slice.destination.width,
+                       slice.destination.height, tileDc.Get(), slice.source.left, slice.source.top, slice.source.width,
+                       slice.source.height, SRCCOPY);
+    }
+    RECT area = {0, 0, width, height};
+    SetBkMode(face.Get(), TRANSPARENT);
+    SetTextColor(face.Get(), ButtonTextColour(look.enabledLook));
+    wingui::SelectObjectScope selectFont(face.Get(), buttonFont.Get());
+    DrawTextW(face.Get(), caption.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_TABSTOP);
+}
+
+void CQirvaButton::DrawItem(const DRAWITEMSTRUCT& item) {
+    const RECT& rect = item.rcItem;
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (!EqualRect(&rect, &cachedRect) || redrawNeeded || !faceCache) {
+        cachedRect = rect;
+        redrawNeeded = false;
+        RenderFace(item.hDC, width, height);
+    }
+    if (!faceCache) return;
+    wingui::MemoryDC face(item.hDC);
+    wingui::SelectObjectScope select(face.Get(), faceCache.Get());
+    BitBlt(item.hDC, rect.left, rect.top, width, height, face.Get(), 0, 0, SRCCOPY);
+}

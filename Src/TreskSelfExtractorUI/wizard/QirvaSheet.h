@@ -1,0 +1,104 @@
+#pragma once
+// The wizard of Full GUI runs: a property sheet whose pages the package settings choose, with its
+// own skinned navigation buttons in a band at the bottom, the band images, the cancel question
+// that every way of cancelling ends in, and the keyboard handling of the skinned buttons.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "WinGui/Gdi.h"
+#include "WinGui/PropertySheetWindow.h"
+#include "wizard/ConditionCheck.h"
+#include "wizard/ExtractorPage.h"
+#include "wizard/FinishPage.h"
+#include "wizard/LanguagePage.h"
+#include "wizard/LicensePage.h"
+#include "wizard/PageStates.h"
+#include "wizard/QirvaButton.h"
+#include "wizard/WelcomePage.h"
+#include "wizard/WizardContext.h"
+
+class WorkerThread;
+
+class CQirvaSheet : public wingui::PropertySheetWindow {
+public:
+    explicit CQirvaSheet(CWizardContext& context);
+    ~CQirvaSheet() override;
+
+    // Adds the pages in the order given.
+    void BuildPages(const std::vector<WizardPageKind>& pages);
+    // Runs the wizard modally; returns its modal result.
+    INT_PTR Run(const std::wstring& caption);
+
+    CWizardContext& Context() { return context; }
+    WorkerThread& Worker() { return *context.worker; }
+    bool IsInitialised() const { return initialised == 1; }
+    // The wizard's first page, or the page after a requirements page that passed while first.
+    bool IsFirstPage(const CQirvaPage* page) const;
+    void SetRequirementsPassed() { requirementsPassed = 1; }
+    WizardPageKind ActiveKind() const { return activeKind; }
+    void OnPageActivated(CQirvaPage* page);
+
+    // The navigation buttons; lists are words "BACK", "NEXT", "CANCEL", "FINISH" separated by commas.
+    void EnableButtons(const std::wstring& list, bool enable);
+    void ShowButtons(const std::wstring& list, int showCommand);
+    void SetBackButtonState(bool hideBack, bool keep);
+    void SetButtonCaptions(const std::wstring& mode);
+    void ApplyPageState(const WizardPageState& state);
+    void FocusBackButton();
+    void FocusNextButton(bool takeFocus);
+    void FocusCancelButton();
+    void FocusFinishButton();
+    bool IsNextEnabled() const;
+    // 0 the page's wizard was cancelled (going to the finish page), 1000 on the finish page, -1
+    // declined, 1001 confirmed on the autolaunch page, 1 any other answer.
+    int ConfirmCancel();
+    void EnableCloseCommand(int showCommand);
+    void GoToFinishPage();
+    // The extraction password, when the package needs it and it was not accepted yet: 0 accepted
+    // or not needed, -1 not accepted (the wizard was cancelled).
+    int AskPassword();
+
+    // Draws the top band image and the package title over the top 60 pixels of a page.
+    void PaintBand(HDC dc, const RECT& pageClient) const;
+    int GetLaunchImmediately() const { return launchImmediately; }
+    void SetLaunchImmediately(int value) { launchImmediately = value; }
+
+protected:
+    void OnInitialized() override;
+    bool PreTranslateMessage(MSG& message) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void FinishInitialisation();
+    void CreateNavigationButtons();
+    CQirvaButton* ButtonByWord(const std::wstring& word) const;
+    void GiveFocusLook(CQirvaButton* button, int defaultId, bool takeFocus);
+    void ActOnCancel(int caller, int result);
+    CQirvaPage* PageOfKind(WizardPageKind kind);
+    void SetActivePageDefault(int id) const;
+    bool HandleKey(MSG& message);
+
+    CWizardContext& context;
+    CLanguagePage languagePage;
+    CLicensePage licensePage;
+    CExtractorPage extractorPage;
+    CFinishPage finishPage;
+    CConditionCheck conditionPage;
+    CWelcomePage welcomePage;
+
+    std::unique_ptr<CQirvaButton> cancelButton, nextButton, backButton, finishButton;
+    wingui::GdiplusImage topImage, bottomImage;
+    RECT pageRect = {};
+    int pageBottom = 0;
+    int bandHeight = 0;
+    int closeAllowed = 1;
+    int initialised = 0;
+    int arrowCount = 0;
+    int launchImmediately = 1;
+    int requirementsPassed = 0;
+    WizardPageKind activeKind = PAGE_WELCOME;
+};
