@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "checks/CheckText.h"
+#include "util/Text.h"
 #include "checks/Condition.h"
 #include "checks/ConditionLogic.h"
 #include "checks/ConditionParser.h"
@@ -39,20 +39,20 @@ std::vector<std::wstring> Lines(const std::wstring& text) {
 // then has the version 4.5.1.0.
 int Decide(const CConditionParts& condition) {
     std::wstring op = NormaliseOperator(condition.op);
-    if (checktext::EqualsNoCase(condition.type, L"{File}")) {
+    if (textutil::EqualsNoCase(condition.type, L"{File}")) {
         std::wstring path = ExpandFilePath(condition.path, [](const std::wstring& name) {
-            return checktext::EqualsNoCase(name, L"ProgramFiles") ? std::wstring(L"C:\\Program Files") : std::wstring();
+            return textutil::EqualsNoCase(name, L"ProgramFiles") ? std::wstring(L"C:\\Program Files") : std::wstring();
         });
-        bool exists = path.size() < CONDITION_PATH_LIMIT && checktext::EndsWith(checktext::Lower(path), L".exe");
+        bool exists = path.size() < CONDITION_PATH_LIMIT && textutil::EndsWith(textutil::Lower(path), L".exe");
         if (IsPresenceOperator(op)) return DecideFilePresence(op, exists);
         return DecideFileVersion(op, exists ? L"4.5.1.0" : L"", FileConditionValue(condition.value));
     }
-    if (checktext::EqualsNoCase(condition.type, L"{Registry}") || checktext::EqualsNoCase(condition.type, L"{Registry64}")) {
+    if (textutil::EqualsNoCase(condition.type, L"{Registry}") || textutil::EqualsNoCase(condition.type, L"{Registry64}")) {
         int root = ROOT_NONE;
         std::wstring key, valueName;
         bool named = ParseRegistryPath(condition.path, root, key, valueName) && root != ROOT_NONE;
         return DecideRegistryCondition(op, named ? REGISTRY_FOUND : REGISTRY_MISSING, valueName,
-                                       checktext::StripBraceLayer(condition.value));
+                                       textutil::StripBraceLayer(condition.value));
     }
     return 0;
 }

@@ -9,9 +9,18 @@ using std::min;
 
 namespace wingui {
 
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+int ScaleForDpi(int pixels) { return MulDiv(pixels, ScreenDpi(), 96); }
+
 HFONT CreateSimpleFont(const std::wstring& face, int height, int weight) {
     LOGFONTW font = {};
-    font.lfHeight = height;
+    font.lfHeight = ScaleForDpi(height);
     font.lfWeight = weight;
     wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
     return CreateFontIndirectW(&font);

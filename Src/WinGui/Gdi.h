@@ -42,7 +42,13 @@ using Brush = GdiObject<HBRUSH>;
 using Bitmap = GdiObject<HBITMAP>;
 using Pen = GdiObject<HPEN>;
 
-// A font by face, height and weight (all other fields zero).
+// The screen's resolution in dots per inch (96 at the default setting).
+int ScreenDpi();
+// A length in pixels at 96 DPI, for the screen's resolution.
+int ScaleForDpi(int pixels);
+
+// A font by face and weight whose height in pixels at 96 DPI grows with the screen's resolution
+// (all other fields zero).
 HFONT CreateSimpleFont(const std::wstring& face, int height, int weight);
 
 // Selects an object into a device context and restores the previous one.

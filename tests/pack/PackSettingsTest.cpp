@@ -123,6 +123,9 @@ TEST(PackageSettings, PasswordRotationMatchesTheProgramsReading) {
     IniDocument settings;
     EXPECT_FALSE(ApplyPassword(settings, " lead", 3, error));
     EXPECT_FALSE(ApplyPassword(settings, "", 3, error));
+    EXPECT_FALSE(ApplyPassword(settings, std::string(51, 'p'), 3, error));  // longer than the prompt takes
+    EXPECT_NE(error.find("50 characters"), std::string::npos) << error;
+    EXPECT_TRUE(ApplyPassword(settings, std::string(50, 'p'), 3, error)) << error;
     EXPECT_FALSE(ApplyPassword(settings, "u", 10, error));  // would be stored as a lone blank
     int number = ChoosePasswordRotation("u", 9);
     EXPECT_EQ(number, 11);

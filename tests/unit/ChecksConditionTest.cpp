@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ChecksTestSupport.h"
-#include "checks/CheckText.h"
+#include "util/Text.h"
 #include "checks/Condition.h"
 #include "checks/ConditionCheck.h"
 #include "checks/ConditionLogic.h"
@@ -19,7 +19,7 @@ protected:
         CreateDirectoryW(tools.c_str(), nullptr);
         std::wstring built = TestProgramFolder();
         for (const wchar_t* tool : {L"A", L"B"}) {
-            std::wstring from = built + L"\\checks_versioned_tool_" + checktext::Lower(tool) + L".exe";
+            std::wstring from = built + L"\\checks_versioned_tool_" + textutil::Lower(tool) + L".exe";
             ASSERT_TRUE(CopyFileW(from.c_str(), (tools + L"\\tool" + tool + L".exe").c_str(), FALSE));
         }
         ASSERT_TRUE(WriteBytes(tools + L"\\plain.txt", "no version here"));

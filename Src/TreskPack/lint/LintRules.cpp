@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "checks/CheckText.h"
+#include "util/Text.h"
 #include "checks/Condition.h"
 #include "checks/ConditionLogic.h"
 #include "checks/ConditionParser.h"
@@ -37,7 +37,7 @@ int ReduceWithAll(const std::wstring& expression, const std::set<uint16_t>& numb
 bool IsOperator(const std::wstring& op) {
     static const std::set<std::wstring> valid = {L"{EXIST}", L"{NOTEXIST}", L"{}",  L"{=}",  L"{!=}",
                                                  L"{>}",     L"{<}",        L"{>=}", L"{<=}"};
-    return valid.count(checktext::Upper(NormaliseOperator(op))) != 0;
+    return valid.count(textutil::Upper(NormaliseOperator(op))) != 0;
 }
 
 bool InBraces(const std::wstring& field) {
@@ -115,7 +115,7 @@ void LintConditions(const IniDocument& settings, std::vector<LintFinding>& findi
             add(true, where, "needs five fields {type};path;{operator};{value};{message key} (write {} for an empty one)");
             continue;
         }
-        std::wstring type = checktext::Upper(fields[0]);
+        std::wstring type = textutil::Upper(fields[0]);
         bool registry = type == L"{REGISTRY}" || type == L"{REGISTRY64}";
         if (!registry && type != L"{FILE}")
             add(true, where, "type must be {Registry}, {Registry64} or {File}, not " + Narrow(fields[0]));
@@ -123,7 +123,7 @@ void LintConditions(const IniDocument& settings, std::vector<LintFinding>& findi
         if (!InBraces(fields[3])) add(true, where, "the value must be written in braces, such as {4.5} or {}");
         if (!InBraces(fields[4])) add(true, where, "the message key must be written in braces, such as {MsgRuntime} or {}");
         if (registry) {
-            std::wstring path = checktext::StripBraceLayer(fields[1]);
+            std::wstring path = textutil::StripBraceLayer(fields[1]);
             int root = 0;
             std::wstring registryKey, value;
             if (!ParseRegistryPath(path, root, registryKey, value) || root < 0)

@@ -76,6 +76,12 @@ bool ApplyPassword(IniDocument& settings, const std::string& plain, int number, 
         error = "the extraction password is empty";
         return false;
     }
+    if (plain.size() > 50) {
+        // The program's password prompt takes at most 50 characters: a longer password could
+        // never be typed in the wizard.
+        error = "the extraction password is longer than 50 characters, the most the program's prompt takes";
+        return false;
+    }
     if (plain.front() == ' ' || plain.back() == ' ') {
         // The program strips blanks from both ends of the stored value.
         error = "the extraction password must not begin or end with a blank";

@@ -1,13 +1,13 @@
 // Evaluating the condition set on this computer: registry properties, the registry and file
 // tests of every condition, and the action's expression over their results.
-#include "checks/CheckText.h"
+#include "util/Text.h"
 #include "checks/Condition.h"
 #include "checks/ConditionLogic.h"
 #include "checks/ConditionParser.h"
 #include "checks/ConditionPlatform.h"
 #include "log/BuildLogFile.h"
 
-using checktext::EqualsNoCase;
+using textutil::EqualsNoCase;
 
 void CCondition::EvaluateReadRegEntries() {
     const wchar_t* function = L"EvaluateReadRegEntries";
@@ -43,7 +43,7 @@ void CCondition::EvaluateConditions() {
                 result = DecideFileVersion(op, version, value);
             }
         } else if (EqualsNoCase(condition->type, L"{Registry}") || EqualsNoCase(condition->type, L"{Registry64}")) {
-            std::wstring value = checktext::StripBraceLayer(condition->value);
+            std::wstring value = textutil::StripBraceLayer(condition->value);
             bool is64 = EqualsNoCase(condition->type, L"{Registry64}");
             std::wstring read;
             int status = ReadRegistryPath(condition->path, is64, read);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "checks/CheckText.h"
+#include "util/Text.h"
 
-using checktext::EqualsNoCase;
+using textutil::EqualsNoCase;
 
 namespace {
 
@@ -15,8 +15,8 @@ std::vector<int> VersionComponents(const std::wstring& text) {
     size_t underscore = version.find(L'_');
     if (underscore != std::wstring::npos) version[underscore] = L'.';
     std::vector<int> components;
-    for (const auto& item : checktext::SplitInOrder(version, L"."))
-        components.push_back(checktext::LeadingNumber(item));
+    for (const auto& item : textutil::SplitInOrder(version, L"."))
+        components.push_back(textutil::LeadingNumber(item));
     return components;
 }
 
@@ -109,11 +109,11 @@ int DecideFileVersion(const std::wstring& op, const std::wstring& version, const
 }
 
 std::wstring FileConditionValue(const std::wstring& value) {
-    return checktext::Trim(checktext::StripBraceLayer(value));
+    return textutil::Trim(textutil::StripBraceLayer(value));
 }
 
 std::wstring ExpandFilePath(const std::wstring& path, const EnvironmentLookup& lookup) {
-    std::wstring result = checktext::Trim(checktext::StripBraceLayer(path));
+    std::wstring result = textutil::Trim(textutil::StripBraceLayer(path));
     size_t open = result.find(L"[%");
     size_t close = result.find(L"%]");
     if (result.size() > 4 && open != std::wstring::npos && close != std::wstring::npos && close >= open + 2) {
@@ -122,7 +122,7 @@ std::wstring ExpandFilePath(const std::wstring& path, const EnvironmentLookup& l
         if (!value.empty()) {
             // The reference stands for a folder: the rest of the path follows after a backslash.
             if (value.back() != L'\\') value += L'\\';
-            result = checktext::ReplaceAll(result, L"[%" + name + L"%]", value);
+            result = textutil::ReplaceAll(result, L"[%" + name + L"%]", value);
         }
     }
     return result;
@@ -133,7 +133,7 @@ std::wstring ApplyPropertyToPath(const std::wstring& path, const std::wstring& p
     if (property.empty()) return path;
     std::wstring inserted = value;
     if (filePath && !inserted.empty() && inserted.back() != L'\\') inserted += L'\\';
-    return checktext::ReplaceAll(path, L"[" + property + L"]", inserted);
+    return textutil::ReplaceAll(path, L"[" + property + L"]", inserted);
 }
 
 int HiveRoot(const std::wstring& name) {
@@ -148,7 +148,7 @@ bool ParseRegistryPath(const std::wstring& path, int& root, std::wstring& key, s
     root = ROOT_NONE;
     key.clear();
     valueName.clear();
-    std::vector<std::wstring> items = checktext::SplitInOrder(checktext::StripBraceLayer(path), L"\\");
+    std::vector<std::wstring> items = textutil::SplitInOrder(textutil::StripBraceLayer(path), L"\\");
     if (items.size() < 2) return false;
     root = HiveRoot(items.front());
     valueName = items.back();
@@ -157,18 +157,18 @@ bool ParseRegistryPath(const std::wstring& path, int& root, std::wstring& key, s
 }
 
 std::vector<std::wstring> SplitConditionFields(const std::wstring& definition) {
-    return checktext::SplitInOrder(definition, L";");
+    return textutil::SplitInOrder(definition, L";");
 }
 
 uint16_t ConditionNumber(const std::wstring& name) {
-    std::wstring digits = checktext::ReplaceAll(checktext::Lower(name), L"condition", L"");
-    return static_cast<uint16_t>(checktext::LeadingNumber(digits));
+    std::wstring digits = textutil::ReplaceAll(textutil::Lower(name), L"condition", L"");
+    return static_cast<uint16_t>(textutil::LeadingNumber(digits));
 }
 
 int IsNameShownInExpression(const std::wstring& expression, const std::wstring& name) {
-    using checktext::ReplaceAll;
-    std::wstring text = checktext::Lower(expression);
-    std::wstring wanted = checktext::Lower(name);
+    using textutil::ReplaceAll;
+    std::wstring text = textutil::Lower(expression);
+    std::wstring wanted = textutil::Lower(name);
 
     // A name inside a negated group, "not (... name ...)", is not shown.
     for (size_t at = text.find(L"not"); at != std::wstring::npos; at = text.find(L"not", at + 3)) {
@@ -177,14 +177,14 @@ int IsNameShownInExpression(const std::wstring& expression, const std::wstring& 
         size_t close = text.find(L')', open + 1);
         std::wstring group = text.substr(open + 1, close == std::wstring::npos ? std::wstring::npos : close - open - 1);
         for (const wchar_t* word : {L"(", L")", L"and", L"or", L"not"}) group = ReplaceAll(group, word, L" ");
-        for (const auto& word : checktext::SplitInOrder(group, L" "))
+        for (const auto& word : textutil::SplitInOrder(group, L" "))
             if (word == wanted) return 0;
     }
 
     // Otherwise the first plain occurrence shows it; a name that only occurs as "not name" is
     // not shown.
     std::wstring spaced = ReplaceAll(ReplaceAll(text, L"(", L" "), L")", L" ");
-    std::vector<std::wstring> words = checktext::SplitInOrder(spaced, L" ");
+    std::vector<std::wstring> words = textutil::SplitInOrder(spaced, L" ");
     bool negated = false;
     for (size_t i = 0; i < words.size(); ++i) {
         if (words[i] == wanted) return 1;

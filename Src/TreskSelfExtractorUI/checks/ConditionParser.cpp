@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "checks/CheckText.h"
+#include "util/Text.h"
 
 namespace {
 
@@ -32,14 +32,14 @@ void RewritePass(std::wstring& text) {
         {L"FANDF", L"F"}, {L"TANDT", L"T"}, {L"TORF", L"T"},  {L"FORT", L"T"},
         {L"FORF", L"F"},  {L"TORT", L"T"},  {L"(T)", L"T"},   {L"(F)", L"F"},
     };
-    for (const auto& rule : rules) text = checktext::ReplaceAll(text, rule[0], rule[1]);
+    for (const auto& rule : rules) text = textutil::ReplaceAll(text, rule[0], rule[1]);
 }
 
 }  // namespace
 
 int CQirvaConditionParser::Reduce(const std::wstring& expression, const std::map<int32_t, int32_t>& results,
                                   std::list<std::wstring>& referencedNames) {
-    std::wstring text = checktext::Upper(expression);
+    std::wstring text = textutil::Upper(expression);
     if (std::count(text.begin(), text.end(), L'(') != std::count(text.begin(), text.end(), L')'))
         return REDUCE_UNBALANCED;
 

@@ -1,6 +1,6 @@
 // Reading the condition set from the package settings file: [Conditions], [ReadRegEntries],
 // [ReadRegEntries64] and the message texts of the language sections.
-#include "checks/CheckText.h"
+#include "util/Text.h"
 #include "checks/Condition.h"
 #include "checks/ConditionLogic.h"
 #include "log/BuildLogFile.h"
@@ -15,7 +15,7 @@ void CConditionValidator::CollectConditionNames(const std::wstring& settingsFile
 }
 
 std::wstring LookupConditionMessage(const std::wstring& settingsFile, int language, const std::wstring& key) {
-    std::wstring name = checktext::StripBraceLayer(key);
+    std::wstring name = textutil::StripBraceLayer(key);
     // "{}" names no message (and an empty key name would not be a key of the section).
     if (name.empty()) return std::wstring();
     return GetSettingString(settingsFile, std::to_wstring(language).c_str(), name.c_str());

@@ -2,16 +2,16 @@
 // references, the results map, the message list and the final answer.
 #include <algorithm>
 
-#include "checks/CheckText.h"
+#include "util/Text.h"
 #include "checks/Condition.h"
 #include "checks/ConditionLogic.h"
 
-using checktext::EqualsNoCase;
+using textutil::EqualsNoCase;
 
 CCondition::CCondition(const std::wstring& settingsFile) : settingsFile(settingsFile) {}
 
 void CConditionValidator::CollectNamesOfExpression(const std::wstring& expression, TextList& names) {
-    std::wstring text = checktext::Lower(expression);
+    std::wstring text = textutil::Lower(expression);
     size_t position = 0;
     while (true) {
         size_t found = text.find(L"condition", position);

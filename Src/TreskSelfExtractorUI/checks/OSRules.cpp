@@ -2,11 +2,11 @@
 // variant lists that refuse or flag editions, service packs and product types of a listed system.
 #include <vector>
 
-#include "checks/CheckText.h"
+#include "util/Text.h"
 #include "checks/OSValidator.h"
 #include "log/BuildLogFile.h"
 
-using checktext::EqualsNoCase;
+using textutil::EqualsNoCase;
 
 namespace {
 
@@ -91,8 +91,8 @@ int COSValidator::CheckOSVariantsForWarning() {
 int COSValidator::CheckOSVariants(const wchar_t* suffix, int hit) {
     int result = -1;
     auto allowed = osSettings.find(L"osallowed");
-    std::wstring list = allowed == osSettings.end() ? std::wstring() : checktext::Lower(allowed->second);
-    std::vector<std::wstring> items = checktext::SplitInOrder(list, L";");
+    std::wstring list = allowed == osSettings.end() ? std::wstring() : textutil::Lower(allowed->second);
+    std::vector<std::wstring> items = textutil::SplitInOrder(list, L";");
 
     // The keys consulted are named by the system's own name, or by the last "+" item seen, so a
     // rule written for "Windows7+" applies to every system that item admits.
@@ -113,20 +113,20 @@ int COSValidator::CheckOSVariants(const wchar_t* suffix, int hit) {
 }
 
 bool COSValidator::IsOSInAllowedList(const std::wstring& list, const std::wstring& name) const {
-    for (const auto& written : checktext::SplitInOrder(list, L";")) {
+    for (const auto& written : textutil::SplitInOrder(list, L";")) {
         if (EqualsNoCase(written, name)) return true;
         if (written.back() != L'+') continue;
         // "Windows7+": this version or a later one.
-        std::wstring item = checktext::Lower(written.substr(0, written.size() - 1));
+        std::wstring item = textutil::Lower(written.substr(0, written.size() - 1));
         std::wstring code = GetOSVersionCode(item);
-        if (code.empty()) code = checktext::ReplaceAll(item, L"windows", L"");
-        if (checktext::EndsWith(code, L"64") && !is64) continue;
+        if (code.empty()) code = textutil::ReplaceAll(item, L"windows", L"");
+        if (textutil::EndsWith(code, L"64") && !is64) continue;
         // Two-digit majors (10) start with "1"; every other major is one digit.
         bool twoDigitMajor = !code.empty() && code[0] == L'1';
         std::wstring majorText = code.substr(0, twoDigitMajor ? 2 : 1);
         std::wstring minorText = code.size() > majorText.size() ? code.substr(majorText.size(), 1) : std::wstring();
-        uint32_t major = static_cast<uint32_t>(checktext::LeadingNumber(majorText));
-        uint32_t minor = static_cast<uint32_t>(checktext::LeadingNumber(minorText));
+        uint32_t major = static_cast<uint32_t>(textutil::LeadingNumber(majorText));
+        uint32_t minor = static_cast<uint32_t>(textutil::LeadingNumber(minorText));
         if (major < majorVersion || (major == majorVersion && minor <= minorVersion)) return true;
     }
     return false;
@@ -166,18 +166,18 @@ bool COSValidator::CheckOSVariant(const std::wstring& key) {
     const std::wstring& value = found->second;
     theLog.Log(LOG_INFO, function, L"%s  : %s", key, value);
     if (value == L";") {
-        theLog.Log(LOG_INFO, function, L"All variants of %s are supported", checktext::Lower(matchName));
+        theLog.Log(LOG_INFO, function, L"All variants of %s are supported", textutil::Lower(matchName));
         return true;
     }
-    for (const auto& variant : checktext::SplitInOrder(value, L";"))
+    for (const auto& variant : textutil::SplitInOrder(value, L";"))
         if (GetOSVariantConditionResult(variant) == 1) return true;
     return false;
 }
 
 int COSValidator::GetOSVariantConditionResult(const std::wstring& variant) {
-    using checktext::ReplaceAll;
+    using textutil::ReplaceAll;
     std::wstring separated = ReplaceAll(ReplaceAll(ReplaceAll(variant, L"&&!", L";"), L"&&", L";"), L"||", L";");
-    std::vector<std::wstring> operands = checktext::SplitInOrder(separated, L";");
+    std::vector<std::wstring> operands = textutil::SplitInOrder(separated, L";");
 
     std::wstring text = variant;
     for (const auto& operand : operands) text = ValiodateOSVariants(operand, text);
@@ -225,11 +225,11 @@ std::wstring COSValidator::ValiodateOSVariants(const std::wstring& operand, cons
     // Rebuild the text with this operand replaced by its truth value. Operators are recognised
     // by the words they were turned into, so an operand written in capitals that contains OR or
     // AND (STANDARD) is read as an operator.
-    using checktext::ReplaceAll;
+    using textutil::ReplaceAll;
     std::wstring marked = ReplaceAll(text, L"&&!", L";ANDNOT;");
     marked = ReplaceAll(ReplaceAll(marked, L"&&", L";AND;"), L"||", L";OR;");
     std::wstring rebuilt;
-    for (const auto& item : checktext::SplitInOrder(marked, L";")) {
+    for (const auto& item : textutil::SplitInOrder(marked, L";")) {
         if (item.find(L"OR") != std::wstring::npos) {
             rebuilt += L"||";
         } else if (item.find(L"ANDNOT") != std::wstring::npos) {
@@ -248,14 +248,14 @@ std::wstring COSValidator::ValiodateOSVariants(const std::wstring& operand, cons
 std::wstring COSValidator::ReduceVariantExpression(const std::wstring& text) {
     std::wstring result = text;
     size_t size = result.size();
-    if (checktext::StartsWith(result, L"&&!")) {
+    if (textutil::StartsWith(result, L"&&!")) {
         // A variant that begins with "&&!" reads "not".
         if (size >= 4) result = Negated(result[3]) + result.substr(4);
     } else if (size >= 4 && result.compare(size - 4, 3, L"&&!") == 0) {
         // "X||&&!Y" reads "X or not Y"; "X&&!Y" is left to the pairs below.
         if (size >= 6 && result.compare(size - 6, 2, L"||") == 0)
             result = result.substr(0, size - 4) + Negated(result[size - 1]);
-    } else if (size >= 3 && (checktext::StartsWith(result, L"&&") || checktext::StartsWith(result, L"||"))) {
+    } else if (size >= 3 && (textutil::StartsWith(result, L"&&") || textutil::StartsWith(result, L"||"))) {
         // A leading "&&" or "||" has nothing on its left and is dropped.
         result = result.substr(2);
     }
@@ -264,7 +264,7 @@ std::wstring COSValidator::ReduceVariantExpression(const std::wstring& text) {
         {L"T||F", L"T"}, {L"F||T", L"T"}, {L"F||F", L"F"}, {L"T||T", L"T"},
         {L"T&&!F", L"T"}, {L"F&&!T", L"F"}, {L"F&&!F", L"F"}, {L"T&&!T", L"F"},
     };
-    for (const auto& pair : pairs) result = checktext::ReplaceAll(result, pair[0], pair[1]);
+    for (const auto& pair : pairs) result = textutil::ReplaceAll(result, pair[0], pair[1]);
     return result;
 }
 

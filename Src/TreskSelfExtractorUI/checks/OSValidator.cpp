@@ -1,6 +1,6 @@
 #include "checks/OSValidator.h"
 
-#include "checks/CheckText.h"
+#include "util/Text.h"
 #include "log/BuildLogFile.h"
 
 COSValidator theOSValidator;
@@ -43,15 +43,15 @@ int COSValidator::EvaluateVersion(const OSVersionData& data, const Section& osSe
     theLog.Log(LOG_INFO, function, L"Operating System Edition : %s", productName);
     theLog.Log(LOG_INFO, function, L"Operating System ServicePack : %s", servicePackText);
     // The rules compare lower-cased names with lower-cased keys of the [OS] section.
-    matchName = checktext::Lower(matchName);
-    versionCode = checktext::Lower(versionCode);
+    matchName = textutil::Lower(matchName);
+    versionCode = textutil::Lower(versionCode);
     productTag = ProductTag(data.productType);
     return ApplyOSRules();
 }
 
 std::wstring FormatOSNameText(const std::wstring& osName) {
-    if (!checktext::EndsWith(osName, L"64")) return osName;
-    return checktext::ReplaceAll(osName, L"64", L" 64 Bit");
+    if (!textutil::EndsWith(osName, L"64")) return osName;
+    return textutil::ReplaceAll(osName, L"64", L" 64 Bit");
 }
 
 std::wstring FormatServicePackText(const std::wstring& servicePackNumber, const std::wstring& noServicePackText) {
@@ -62,7 +62,7 @@ std::wstring FormatServicePackText(const std::wstring& servicePackNumber, const 
 
 std::wstring ComposeOSMessage(const std::wstring& message, const std::wstring& osNameText, const std::wstring& edition,
                               const std::wstring& servicePackText, const std::wstring& supportedText) {
-    using checktext::ReplaceAll;
+    using textutil::ReplaceAll;
     std::wstring text = ReplaceAll(message, L"[OSNAME]", osNameText);
     text = ReplaceAll(text, L"[OSEDITION]", edition);
     text = ReplaceAll(text, L"[OSSERVICEPACK]", servicePackText);

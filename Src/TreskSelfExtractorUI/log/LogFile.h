@@ -5,6 +5,8 @@
 #include <cstdarg>
 #include <cstdint>
 #include <string>
+
+#include "util/Format.h"
 #include <type_traits>
 
 enum LogLevel : int {
@@ -18,31 +20,12 @@ constexpr int LOG_LEVEL_COUNT = 12;
 constexpr int LOG_THRESHOLD_NORMAL = 9;
 constexpr int LOG_THRESHOLD_DEBUG = 11;
 
-std::wstring FormatWideV(const wchar_t* format, va_list args);
-std::wstring FormatWideRaw(const wchar_t* format, ...);
 
 // The 8-bit form in which log text is stored: the ANSI code page of the machine, every line feed
 // written as CR LF. A character that the code page cannot hold is written as '?'. Best-fit mapping
 // is switched off so that no character is silently turned into a different one (a full-width
 // backslash must not appear in the log as a path separator).
 std::string ToLogBytes(const std::wstring& text);
-
-namespace logdetail {
-// Lets callers pass std::wstring to the printf-style functions; everything else passes unchanged.
-inline const wchar_t* Pass(const std::wstring& s) { return s.c_str(); }
-template <typename T>
-inline T Pass(T value) {
-    static_assert(!std::is_class<T>::value, "pass strings as std::wstring or const wchar_t*");
-    return value;
-}
-}  // namespace logdetail
-
-// Formats printf-style with wide strings: %s takes a wide string (std::wstring or wchar_t*),
-// %d an int.
-template <typename... Args>
-std::wstring FormatWide(const wchar_t* format, const Args&... args) {
-    return FormatWideRaw(format, logdetail::Pass(args)...);
-}
 
 class CLogFile {
 public:
@@ -56,15 +39,15 @@ public:
 
     template <typename... Args>
     int Log(int level, const wchar_t* function, const wchar_t* format, const Args&... args) {
-        return LogFormatted(level, function, format, logdetail::Pass(args)...);
+        return LogFormatted(level, function, format, formatdetail::Pass(args)...);
     }
     template <typename... Args>
     int LogUnnamed(int level, const wchar_t* format, const Args&... args) {
-        return LogUnnamedFormatted(level, format, logdetail::Pass(args)...);
+        return LogUnnamedFormatted(level, format, formatdetail::Pass(args)...);
     }
     template <typename... Args>
     int WriteRaw(const wchar_t* format, const Args&... args) {
-        return WriteRawFormatted(format, logdetail::Pass(args)...);
+        return WriteRawFormatted(format, formatdetail::Pass(args)...);
     }
 
     static std::wstring GetLevelText(int level);

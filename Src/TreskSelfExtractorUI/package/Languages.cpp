@@ -35,13 +35,6 @@ std::wstring LanguageFilePath(const std::wstring& folder, int language) {
 
 }  // namespace
 
-std::wstring ReplaceAll(std::wstring text, const std::wstring& token, const std::wstring& value) {
-    if (token.empty()) return text;
-    for (size_t at = text.find(token); at != std::wstring::npos; at = text.find(token, at + value.size()))
-        text.replace(at, token.size(), value);
-    return text;
-}
-
 int LoadLanguageFile(int language, const std::wstring& folder) {
     auto& table = LanguageTextTable();
     if (language == 1033) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "util/Text.h"
 #include "util/Util.h"
 
 // 1 English selected (table emptied), 0 loaded or no file, -1 the file is of another language.
@@ -19,5 +20,5 @@ std::wstring GetLanguageName(int language);
 // The language page's caption for a language, "Unknown Language" when the package has none.
 std::wstring GetRadioButtonText(int language);
 
-// Every occurrence of token replaced.
-std::wstring ReplaceAll(std::wstring text, const std::wstring& token, const std::wstring& value);
+// The placeholders of the texts are replaced with the text helpers' ReplaceAll.
+using textutil::ReplaceAll;

@@ -7,6 +7,8 @@
 
 #include "util/Util.h"
 
+#include "util/Text.h"
+
 CUtil theUtil;
 
 namespace {
@@ -39,29 +41,14 @@ int64_t ParseDecimal(const Char* text, int64_t minimum, int64_t maximum) {
 
 }  // namespace
 
-std::wstring CUtil::Trim(const std::wstring& text) {
-    size_t begin = 0, end = text.size();
-    while (begin < end && iswspace(text[begin])) ++begin;
-    while (end > begin && iswspace(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
+std::wstring CUtil::Trim(const std::wstring& text) { return textutil::Trim(text); }
 
-std::wstring CUtil::ToLower(std::wstring text) {
-    if (!text.empty()) CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
+std::wstring CUtil::ToLower(std::wstring text) { return textutil::Lower(std::move(text)); }
 
 void CUtil::SplitText(const std::wstring& text, const std::wstring& delimiter, TextList& pieces) {
     // Non-empty trimmed pieces go to the head of the list, so the list runs in reverse order of
     // the text; callers rely on that order.
-    size_t start = 0;
-    while (true) {
-        size_t next = delimiter.empty() ? std::wstring::npos : text.find(delimiter, start);
-        std::wstring piece = Trim(text.substr(start, next == std::wstring::npos ? std::wstring::npos : next - start));
-        if (!piece.empty()) pieces.push_front(piece);
-        if (next == std::wstring::npos) break;
-        start = next + delimiter.size();
-    }
+    for (const auto& piece : textutil::SplitInOrder(text, delimiter)) pieces.push_front(piece);
 }
 
 std::wstring CUtil::ReadSection(const std::wstring& file, const std::wstring& section, SectionMap& entries) {

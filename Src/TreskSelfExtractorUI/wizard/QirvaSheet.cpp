@@ -339,11 +339,15 @@ int CQirvaSheet::AskPassword() {
 }
 
 void CQirvaSheet::PaintBand(HDC dc, const RECT& pageClient) const {
-    RECT band = {0, 0, pageClient.right, 60};
+    RECT band = {0, 0, pageClient.right, wingui::ScaleForDpi(60)};
     topImage.Draw(dc, band);
     const std::wstring& title = theInitializer.GetPackageTitle();
     if (title.empty() || !context.titleFont) return;
     LayoutRect place = TitleControlRect(0, pageClient.right);
+    // The title sits 20 pixels below the top at 96 DPI, as high as its font.
+    const int top = wingui::ScaleForDpi(place.top), height = wingui::ScaleForDpi(place.Height());
+    place.top = top;
+    place.bottom = top + height;
     RECT rect = {place.left, place.top, place.right, place.bottom};
     wingui::SelectObjectScope select(dc, context.titleFont);
     auto measure = [&](const std::wstring& text) {

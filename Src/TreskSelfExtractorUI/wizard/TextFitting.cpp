@@ -1,5 +1,7 @@
 #include "wizard/TextFitting.h"
 
+#include "util/Text.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -123,16 +125,7 @@ std::wstring FitSheetTitle(const std::wstring& title, int width, int height, int
 int PromptFitMode(int controlId) { return controlId == 1030 || controlId == 1069 ? FIT_KEEP_END : FIT_KEEP_START; }
 
 std::wstring ReplacePlaceholder(const std::wstring& text, const std::wstring& placeholder, const std::wstring& value) {
-    if (placeholder.empty()) return text;
-    std::wstring result;
-    size_t from = 0;
-    for (size_t at = text.find(placeholder); at != std::wstring::npos; at = text.find(placeholder, from)) {
-        result.append(text, from, at - from);
-        result += value;
-        from = at + placeholder.size();
-    }
-    result.append(text, from, std::wstring::npos);
-    return result;
+    return textutil::ReplaceAll(text, placeholder, value);
 }
 
 std::wstring FitTextWithShortenedValue(const std::wstring& templateText, const std::wstring& placeholder,

@@ -11,6 +11,7 @@
 #include "package/QirvaInitalizer.h"
 #include "package/UiText.h"
 #include "res/resource.h"
+#include "wizard/ProgressState.h"
 
 CUnattendedExtracter::CUnattendedExtracter(int visible, WorkerThread& worker, CLaunchHost& host, HFONT statusFont)
     : Dialog(IDD_UNATTENDED), visible(visible), worker(worker), host(host), statusFont(statusFont) {}
@@ -74,46 +75,20 @@ BOOL CUnattendedExtracter::OnInitDialog() {
     workerStopFlag = 0;
     theLog.Log(LOG_INFO, L"ExtractPath", L" %s", theInitializer.GetExtractPath());
     worker.Start(window, ExtractionThreadProc);
-    stepCount = 1;
-    deletePhase = 0;
+    progress = ProgressState{};
     return TRUE;
 }
 
 void CUnattendedExtracter::OnProgress(WPARAM command, LPARAM argument) {
     HWND window = Hwnd();
     HWND bar = GetDlgItem(window, IDC_UNATTENDED_PROGRESS);
-    switch (command) {
-        case PROGRESS_STEP:
-            ++stepCount;
-            // A window that is never shown has nothing to redraw.
-            if (visible) SendMessageW(bar, PBM_SETPOS, stepCount, 0);
-            break;
-        case PROGRESS_SET_POSITION:
-            SendMessageW(bar, PBM_SETPOS, 2, 0);
-            break;
-        case PROGRESS_SET_RANGE: {
-            int count = static_cast<int>(argument);
-            if (deletePhase) {
-                int share = (3 * count) / 100;
-                SendMessageW(bar, PBM_SETRANGE32, 0, stepCount + count + share);
-                SendMessageW(bar, PBM_SETPOS, share, 0);
-                stepCount = static_cast<unsigned>(share);
-            } else {
-                SendMessageW(bar, PBM_SETRANGE32, 1, stepCount + count);
-            }
-            SendMessageW(bar, PBM_SETSTEP, 1, 0);
-            SetDlgItemTextW(window, IDC_UNATTENDED_STATUS, GetText(508).c_str());
-            break;
-        }
-        case PROGRESS_EMPTY_FOLDER:
-            deletePhase = 1;
-            SendMessageW(bar, PBM_SETRANGE32, 0, 100);
-            SendMessageW(bar, PBM_SETPOS, 1, 0);
-            SetDlgItemTextW(window, IDC_UNATTENDED_STATUS, GetText(514).c_str());
-            break;
-        default:
-            break;
-    }
+    ProgressUpdate update = ApplyProgressCommand(progress, static_cast<int>(command), static_cast<int64_t>(argument),
+                                                 PROGRESS_OWNER_UNATTENDED);
+    if (update.setRange) SendMessageW(bar, PBM_SETRANGE32, update.rangeLow, update.rangeHigh);
+    // A window that is never shown has nothing to redraw for the steps.
+    if (update.setPosition && (visible || command != PROGRESS_STEP)) SendMessageW(bar, PBM_SETPOS, update.position, 0);
+    if (update.step) SendMessageW(bar, PBM_SETSTEP, update.step, 0);
+    if (update.statusText) SetDlgItemTextW(window, IDC_UNATTENDED_STATUS, GetText(update.statusText).c_str());
 }
 
 void CUnattendedExtracter::OnExtractDone() {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "WinGui/Dialog.h"
+#include "wizard/ProgressState.h"
 
 class CLaunchHost;
 class WorkerThread;
@@ -36,6 +37,5 @@ private:
     WorkerThread& worker;
     CLaunchHost& host;
     HFONT statusFont;
-    unsigned stepCount = 1;
-    int deletePhase = 0;
+    ProgressState progress;
 };

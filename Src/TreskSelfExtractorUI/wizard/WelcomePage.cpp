@@ -48,6 +48,7 @@ LRESULT CWelcomePage::OnWizardNext() {
 
 void CWelcomePage::PaintPage(HDC dc, const RECT& client) {
     if (!welcomePicture.IsLoaded()) return;
-    RECT picture = {0, 60, client.right, 60 + client.bottom};
+    const int band = wingui::ScaleForDpi(60);
+    RECT picture = {0, band, client.right, band + client.bottom};
     welcomePicture.Draw(dc, picture);
 }

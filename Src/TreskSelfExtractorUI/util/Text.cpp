@@ -1,9 +1,9 @@
-#include "checks/CheckText.h"
+#include "util/Text.h"
 
 #include <climits>
 #include <cwctype>
 
-namespace checktext {
+namespace textutil {
 
 std::wstring Lower(std::wstring text) {
     for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
@@ -91,4 +91,4 @@ bool EndsWith(const std::wstring& text, const std::wstring& suffix) {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-}  // namespace checktext
+}  // namespace textutil

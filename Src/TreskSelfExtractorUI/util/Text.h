@@ -1,11 +1,12 @@
 #pragma once
-// Text chores of the environment checks, written without the Windows API so that the decision
-// logic built on them (OS names and rules, condition parsing and reduction) runs anywhere.
+// The program's text helpers, written without the Windows API so that the decision logic built on
+// them (OS names and rules, condition parsing and reduction, the packager's checks) runs anywhere.
+// The printf-style formatting is in util/Format.h.
 
 #include <string>
 #include <vector>
 
-namespace checktext {
+namespace textutil {
 
 // Letter case of ASCII and Latin letters through the C runtime; the names, keywords and
 // operators these checks compare are plain ASCII.
@@ -36,4 +37,4 @@ int LeadingNumber(const std::wstring& text);
 bool StartsWith(const std::wstring& text, const std::wstring& prefix);
 bool EndsWith(const std::wstring& text, const std::wstring& suffix);
 
-}  // namespace checktext
+}  // namespace textutil

@@ -1,0 +1,178 @@
+// Takes pictures of every wizard page and of the password prompt, for people to look at: the
+// program under the X11 driver, driven by the wizard driver, each window copied from the screen
+// into a BMP file. scripts/screenshots runs it for each language and screen resolution; it is no
+// test and passes or fails nothing.
+//   wizard_screenshots <output folder> <variant: english | german | longtitle>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "TestPackage.h"
+#include "WizardDriver.h"
+
+namespace {
+
+const char* const kGerman =
+    "[FileInfo]\nID=1031\nLangName=Deutsch\n"
+    "[Buttons]\n110=< &Zur\xC3\xBC" "ck\n111=&Weiter >\n112=&Abbrechen\n113=Wollen Sie wirklich abbrechen?\n"
+    "114=Fertig stellen\n115=&Wiederholen\n"
+    "[Texts]\n200=Willkommen beim Installationsprogramm von [PACKAGEDISPLAYNAME]. Der Assistent f\xC3\xBChrt Sie "
+    "durch die Extraktion des Pakets auf Ihren Computer.\n"
+    "208=Bitte w\xC3\xA4hlen Sie die Sprache des Installationsprogramms von [PACKAGEDISPLAYNAME]:\n"
+    "300=Lizenzbedingungen:\n302=Ich &akzeptiere die Bedingungen der Lizenzvereinbarung\n"
+    "303=Ich best\xC3\xA4tige hiermit, dass ich die &Sicherheitshinweise zum sicheren Betrieb des Produkts "
+    "gelesen und verstanden habe\n304=Lizenzvereinbarung (EULA)\n305=Best\xC3\xA4tigung der Sicherheitshinweise\n"
+    "419=Geben Sie das Kennwort f\xC3\xBCr die Extraktion ein:\n"
+    "506=Der Inhalt des Pakets wird jetzt auf Ihren Computer extrahiert.\n507=Paketinhalt wird gelesen...\n"
+    "508=Paket wird extrahiert...\n"
+    "600=Die Extraktion von [PRODUCTNAME] wurde erfolgreich abgeschlossen.\n"
+    "802=Um das Paket [PACKAGENAME] erfolgreich auf Ihrem Computer zu extrahieren, m\xC3\xBCssen die folgenden "
+    "Voraussetzungen erf\xC3\xBCllt sein.\n";
+
+// Copies the window's area of the screen into a 24-bit BMP file.
+bool SaveWindow(HWND window, const std::wstring& path) {
+    // The client area: under a virtual X server without a window manager there is no frame.
+    RECT rect = {};
+    GetClientRect(window, &rect);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, previous);
+    GdiFlush();
+    DWORD stride = ((width * 3 + 3) / 4) * 4;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + stride * height;
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    bool ok = out && bits;
+    if (ok) {
+        fwrite(&file, sizeof(file), 1, out);
+        fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out);
+        fwrite(bits, stride * height, 1, out);
+    }
+    if (out) fclose(out);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+void Shot(HWND window, const std::wstring& folder, const std::wstring& name) {
+    Sleep(700);  // the page paints and the pointer's hover look settles
+    std::wstring path = folder + L"\\" + name + L".bmp";
+    std::fwprintf(stdout, L"%ls %ls\n", SaveWindow(window, path) ? L"wrote" : L"FAILED", path.c_str());
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        std::fwprintf(stderr, L"usage: wizard_screenshots <output folder> <english|german|longtitle>\n");
+        return 2;
+    }
+    const std::wstring out = argv[1];
+    const std::wstring variant = argv[2];
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring work = std::wstring(temp) + L"tresk_screens_" + variant;
+    CreateDirectoryW(work.c_str(), nullptr);
+
+    const std::string title = variant == L"longtitle"
+                                  ? "Example Enterprise Resource Planning Suite with Extended Reporting Components"
+                                  : "Example Product";
+    const std::string condition = "{Registry};HKEY_LOCAL_MACHINE\\Software\\TreskScreenshots\\Never;{=};{1};{MsgRuntime}";
+    const std::string settings =
+        "[Package]\nName=Screens\nNameDispl=" + title + "\nVersionString=V1.2\n"
+        "[LogFiles]\nExtractLogFileName=Screens.log\n[Languages]\nSetupLanguages=1031;1033;\n"
+        "[Runtime]\nExtractPath=%TEMP%\\Tresk Screens\nDisplayWelcomeImage=1\nExtractPasswordRequired=1\n"
+        "ExtractionPassword=xjhwjy\n[Temporary]\nNumber=5\n"
+        "[Images]\nTopImage=TopImage.png\nBottomImage=BottomImage.png\n"
+        "[Dialogs]\nWelcomeDialog=1\nLanguageDialog=1\nLicenseDialog=1\n"
+        "[LicenseFiles]\n1033=License1033.txt\n1031=License1031.txt\n"
+        "[SecurityLicenseFiles]\n1033=Security1033.txt\n1031=Security1031.txt\n"
+        "[Conditions]\nAction1=Extract\nAction1Condition=Condition1\nAction1Message=MsgPrerequisites\nCondition1=" +
+        condition + "\n[1033]\nMsgPrerequisites=The following requirements are not met:\n"
+        "MsgRuntime=Example Runtime 4.5 or later is required. Install it from the product media and press Retry.\n"
+        "[1031]\nMsgPrerequisites=Die folgenden Voraussetzungen sind nicht erf\xC3\xBCllt:\n"
+        "MsgRuntime=Example Runtime 4.5 oder neuer ist erforderlich. Installieren Sie sie vom Produktmedium und "
+        "klicken Sie auf Wiederholen.\n";
+    auto readFile = [](const std::wstring& path) {
+        std::string bytes;
+        FILE* in = _wfopen(path.c_str(), L"rb");
+        if (!in) return bytes;
+        char buffer[65536];
+        size_t read;
+        while ((read = fread(buffer, 1, sizeof(buffer), in)) > 0) bytes.append(buffer, read);
+        fclose(in);
+        return bytes;
+    };
+    const std::wstring support = TRESK_EXAMPLE_SUPPORT;
+    std::vector<TestFile> files = {
+        {"Default1031.ulf", Utf16File(kGerman)},
+        {"Defaultx.ulf", Utf16File("[RADIOBUTTONSTRING]\n1031=&Deutsch\n1033=&English\n")},
+        {"License1033.txt", "END USER LICENCE AGREEMENT\r\n\r\nThis is the licence of the example product. "
+                            "Read it carefully before you accept it.\r\n"},
+        {"License1031.txt", "ENDBENUTZER-LIZENZVERTRAG\r\n\r\nDies ist die Lizenz des Beispielprodukts.\r\n"},
+        {"Security1033.txt", "Safety information: operate the product as described in its manual.\r\n"},
+        {"Security1031.txt", "Sicherheitshinweise: Betreiben Sie das Produkt wie im Handbuch beschrieben.\r\n"},
+        {"TopImage.png", readFile(support + L"\\TopImage.png")},
+        {"BottomImage.png", readFile(support + L"\\BottomImage.png")},
+    };
+    std::string cabinet = MakeCabinet(work, {{"Setup.exe", "MZ stand-in setup"}, {"ReadMe.txt", "read me"}});
+    std::wstring package = MakePackage(work, L"Screens.exe", settings, files, &cabinet);
+
+    WizardDriver wizard(package);
+    if (!wizard.WaitForPage(1047)) return 1;
+    HWND sheet = wizard.Sheet();
+    Shot(sheet, out, L"01-welcome");
+    wizard.Click(12324);
+    if (!wizard.WaitForPage(1013)) return 1;
+    if (variant == L"german") {
+        wizard.ClickPageControl(1006);
+        wizard.WaitForButtonText(12324, L"&Weiter >");
+    }
+    Shot(sheet, out, L"02-language");
+    wizard.Click(12324);
+    HWND prompt = wizard.WaitForDialog();
+    if (prompt) {
+        Shot(prompt, out, L"03-password");
+        SetWindowTextW(GetDlgItem(prompt, 1054), L"secret");
+        WizardDriver::Answer(prompt, IDOK);
+    }
+    if (!wizard.WaitForPage(1050)) return 1;
+    Shot(sheet, out, L"04-requirements");
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\TreskScreenshots", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExW(key, L"Never", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"1"), 4);
+    RegCloseKey(key);
+    wizard.Click(12324);
+    if (!wizard.WaitForPage(1059)) return 1;
+    Shot(sheet, out, L"05-licence");
+    wizard.ClickPageControl(1020);
+    wizard.ClickPageControl(1021);
+    wizard.WaitForButtonEnabled(12324, true);
+    Shot(sheet, out, L"06-licence-accepted");
+    wizard.Click(12324);
+    if (!wizard.WaitForPage(1033, 60000)) return 1;
+    Shot(sheet, out, L"07-finish");
+    wizard.Click(12325);
+    wizard.WaitForExit();
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\TreskScreenshots");
+    return 0;
+}
