@@ -35,7 +35,14 @@ std::vector<std::wstring> Words(const std::wstring& list) {
     return words;
 }
 
-RECT ToRect(const LayoutRect& rect) { return RECT{rect.left, rect.top, rect.right, rect.bottom}; }
+// A navigation button's place at the screen's resolution: its distances from the page's right edge
+// and its height grow with it, centred on the same line of the band.
+RECT ScaledButtonRect(const LayoutRect& rect, int pageRight) {
+    const int centre = (rect.top + rect.bottom) / 2;
+    const int half = wingui::ScaleForDpi(rect.Height()) / 2;
+    return RECT{pageRight - wingui::ScaleForDpi(pageRight - rect.left), centre - half,
+                pageRight - wingui::ScaleForDpi(pageRight - rect.right), centre + half};
+}
 
 }  // namespace
 
@@ -139,7 +146,7 @@ void CQirvaSheet::CreateNavigationButtons() {
         spec.button = std::make_unique<CQirvaButton>(::GetText(spec.text), Hwnd());
         spec.button->SetBackgroundColour(colour);
         spec.button->SetEnabledLook(spec.visible ? 1 : 0);
-        spec.button->Create(Hwnd(), spec.id, ToRect(spec.rect), spec.visible);
+        spec.button->Create(Hwnd(), spec.id, ScaledButtonRect(spec.rect, pageRect.right), spec.visible);
         SetWindowPos(spec.button->Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         spec.button->ApplyNormalLook(0);
     }
