@@ -288,6 +288,8 @@ void CTreskSelfExtractorUIApp::RunWizard(int defaultPathUsable) {
     context.cjkUi = cjkUi;
     context.defaultPathUsable = defaultPathUsable;
     context.userUiLanguage = CUtil::GetUserUILanguage();
+    context.osCheckedBeforeExtraction = osCheckedBeforeExtraction;
+    context.deleteOnExit = &deleteOnExit;
 
     CQirvaSheet sheet(context);
     sheet.BuildPages(ChooseWizardPages(choice));

@@ -35,21 +35,6 @@ void PostFailure(const CWorkerNotifier& notifier) {
     notifier.Notify(WM_EXTRACT_FAILED, 0, 0);
 }
 
-bool IsEmptyFolder(const std::wstring& folder) {
-    std::wstring pattern = folder;
-    CUtil::AddTrailingBackslash(pattern);
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((pattern + L"*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return true;
-    bool empty = true;
-    do {
-        std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..") empty = false;
-    } while (empty && FindNextFileW(find, &data));
-    FindClose(find);
-    return empty;
-}
-
 }  // namespace
 
 std::wstring ErrorMessage(int code, const std::wstring& fileName) {
@@ -115,7 +100,7 @@ void ExtractPackage(WorkerThread& worker) {
     }
     notifier.Notify(WM_EXTRACT_PROGRESS, PROGRESS_SET_POSITION, 100);
 
-    if (CUtil::FileExists(extractPath.substr(0, extractPath.find_last_not_of(L'\\') + 1)) && !IsEmptyFolder(extractPath)) {
+    if (CUtil::FileExists(extractPath.substr(0, extractPath.find_last_not_of(L'\\') + 1)) && !CUtil::IsEmptyFolder(extractPath)) {
         // Compared in its final form, so a short name, a link or another alias of a system folder
         // is recognised as that folder.
         CFolderGuard guard = CollectProtectedFolders(CUtil::GetProgramFolder(), theInitializer.GetTempFolder());

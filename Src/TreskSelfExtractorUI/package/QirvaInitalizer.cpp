@@ -373,5 +373,9 @@ int CQirvaInitalizer::ValidateAndCheckExtractPath() {
             theLog.LogUnnamed(LOG_INFO, L"Extract path is not having enough space or permission");
         return 0;
     }
+    // Stored as the location page stores a chosen folder, ending in one backslash: the paths built
+    // on it (the launched setups, the hand-over file) need exactly one separator.
+    extractPath = NormalizeFolderText(extractPath);
+    CUtil::AddTrailingBackslash(extractPath);
     return 1;
 }

@@ -81,3 +81,18 @@ unsigned CUtil::ClearReadOnly(const std::wstring& path) {
         return GetLastError();
     return 0;
 }
+
+bool CUtil::IsEmptyFolder(const std::wstring& folder) {
+    std::wstring pattern = folder;
+    CUtil::AddTrailingBackslash(pattern);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((pattern + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return true;
+    bool empty = true;
+    do {
+        std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") empty = false;
+    } while (empty && FindNextFileW(find, &data));
+    FindClose(find);
+    return empty;
+}

@@ -3,6 +3,8 @@
 #include "app/ReturnCodes.h"
 #include "app/WorkerMessages.h"
 #include "app/WorkerThread.h"
+#include "checks/OSValidator.h"
+#include "extract/CabDecompressor.h"
 #include "extract/ExtractionDriver.h"
 #include "launch/Launcher.h"
 #include "log/BuildLogFile.h"
@@ -10,6 +12,8 @@
 #include "package/Settings.h"
 #include "package/UiText.h"
 #include "res/resource.h"
+#include "wizard/CompletionDecision.h"
+#include "wizard/FileOverwrite.h"
 #include "wizard/QirvaSheet.h"
 
 CExtractorPage::CExtractorPage(CQirvaSheet& sheet) : CQirvaPage(sheet, IDD_PROGRESS_PAGE, PAGE_PROGRESS) {}
@@ -70,17 +74,52 @@ void CExtractorPage::OnProgress(WPARAM command, LPARAM argument) {
 }
 
 void CExtractorPage::OnExtractDone() {
-    sheet.Context().host->GetReturnCodes().LoadReturnCodeMessages(L"");
-    if (theInitializer.IsAutolaunchEnabled() == 1) {
-        // Launching from the wizard is not part of it yet: the log says what would be started.
-        std::wstring setup = GetSettingString(theInitializer.GetSettingsPath(), L"Runtime",
-                                              GetSettingString(theInitializer.GetSettingsPath(), L"Runtime",
-                                                               L"Multilaunch") == L"1"
-                                                  ? L"AutoLaunch1"
-                                                  : L"AutoLaunch");
-        theLog.Log(LOG_INFO, L"CExtractorPage", L"The wizard does not launch setups; not started : %s", setup);
+    CLaunchHost& host = *sheet.Context().host;
+    host.GetReturnCodes().LoadReturnCodeMessages(L"");
+    const std::wstring& settings = theInitializer.GetSettingsPath();
+    ExtractCompletionInputs inputs;
+    inputs.autolaunchEnabled = theInitializer.IsAutolaunchEnabled();
+    inputs.waitForFinish = theInitializer.GetWaitForAutolaunchFinish();
+    inputs.extractOnly = sheet.Context().extractOnly;
+    inputs.osVerdict = host.GetOsVerdict();
+    inputs.osValidatedBeforeExtraction = sheet.Context().osCheckedBeforeExtraction == 1;
+    inputs.osCheckSuppressed = theInitializer.GetNoOSCheck() == 1;
+    inputs.autoLaunchInstallationDialog = GetSettingString(settings, L"Runtime", L"AutoLaunchInstallationDialog");
+    inputs.autolaunch = GetSettingString(settings, L"Runtime", L"Autolaunch");
+    inputs.multilaunch = GetSettingString(settings, L"Runtime", L"Multilaunch");
+    ExtractCompletion completion = DecideExtractCompletion(inputs);
+    if (completion.recheckOs) {
+        theOSValidator.CheckOS(OS_NOT_SUPPORTED, theInitializer.GetSetupLanguage(), 1);
+        theInitializer.SetOSMessage(theOSValidator.GetOSMessage());
     }
-    sheet.GoToFinishPage();
+    switch (completion.step) {
+        case COMPLETE_AUTOLAUNCH_PAGE:
+            sheet.GoToAutolaunchPage();
+            break;
+        case COMPLETE_FINISH_DEFERRED:
+            sheet.SetLaunchImmediately(0);
+            sheet.GoToFinishPage();
+            break;
+        case COMPLETE_LAUNCH_NOW:
+            sheet.SetLaunchImmediately(1);
+            // The launch moves the wizard to its finish page itself, unless it closes it.
+            if (HandleLaunchSetup(host, &sheet) == LAUNCH_CLOSE_WIZARD) sheet.CloseWizard();
+            break;
+        case COMPLETE_FINISH:
+            sheet.SetLaunchImmediately(completion.launchImmediately);
+            sheet.GoToFinishPage();
+            break;
+        case COMPLETE_STAY:
+            break;
+    }
+}
+
+void CExtractorPage::AskOverwrite() {
+    // The prompt is owned by the wizard, which stays disabled until it is answered: the worker
+    // waits inside its send for the answer.
+    CFileOverwrite prompt(GetCurrentFilePath(), sheet.Context().lightFont);
+    prompt.DoModal(sheet.Hwnd());
+    overwriteDecision = prompt.GetAnswer();
 }
 
 INT_PTR CExtractorPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -93,7 +132,7 @@ INT_PTR CExtractorPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
             SetResult(HandleWorkerLog(wParam));
             return TRUE;
         case WM_OVERWRITE_PROMPT:
-            // No prompt yet: the engine overwrites what it finds.
+            AskOverwrite();
             SetResult(1);
             return TRUE;
         case WM_EXTRACT_FAILED:

@@ -20,6 +20,7 @@ private:
     void SetTexts(int statusText);
     void OnProgress(WPARAM command, LPARAM argument);
     void OnExtractDone();
+    void AskOverwrite();
     void StartWorker();
 
     wingui::ProgressBar bar;

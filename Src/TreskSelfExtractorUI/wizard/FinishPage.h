@@ -1,6 +1,7 @@
 #pragma once
 // The wizard's last page: the outcome of the run from the package result code, with its picture
-// and the package's closing message.
+// and the package's closing message; it may offer to open the extraction folder, and Finish
+// starts a setup that was deferred to it.
 
 #include "wizard/QirvaPage.h"
 
@@ -12,8 +13,11 @@ public:
 
 protected:
     bool OnQueryCancel() override { return true; }
+    // Opens the extraction folder when the box is ticked, or starts the setup deferred to Finish.
+    bool OnWizardFinish() override;
 
 private:
     void WriteOutcome();
+    void OfferToOpenFolder();
     int errorShown = 0;
 };

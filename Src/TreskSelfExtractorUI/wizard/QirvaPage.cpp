@@ -4,6 +4,7 @@
 #include "WinGui/Window.h"
 #include "package/UiText.h"
 #include "wizard/ButtonFace.h"
+#include "wizard/FittedText.h"
 #include "wizard/QirvaSheet.h"
 
 CQirvaPage::CQirvaPage(CQirvaSheet& sheet, int templateId, WizardPageKind kind)
@@ -59,20 +60,7 @@ INT_PTR CQirvaPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void CQirvaPage::SetFittedText(int id, const std::wstring& text, TextFitVariant variant, int mode) {
     HWND control = Item(id);
     if (!control) return;
-    RECT rect = {};
-    GetClientRect(control, &rect);
-    wingui::ClientDC dc(Hwnd());
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-    wingui::SelectObjectScope select(dc.Get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
-    auto measure = [&](const std::wstring& part) {
-        SIZE size = {};
-        GetTextExtentPoint32W(dc.Get(), part.c_str(), static_cast<int>(part.size()), &size);
-        return static_cast<int>(size.cx);
-    };
-    SIZE extent = {};
-    GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
-    std::wstring fitted = FitText(text, rect.right, rect.bottom, extent.cx, extent.cy, mode, variant, measure);
-    SetWindowTextW(control, fitted.c_str());
+    SetFittedControlText(control, text, variant, mode);
     RepaintArea();
 }
 

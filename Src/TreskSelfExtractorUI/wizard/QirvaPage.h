@@ -21,6 +21,10 @@ public:
     // Initialisation (once the page and the sheet's buttons exist) and activation (each visit).
     virtual void InitPage() {}
     virtual void ActivatePage() {}
+    // A key the sheet has just handled while this page is active.
+    virtual void AfterSheetKey(const MSG& /*message*/) {}
+    // The sheet moved the focus look to one of its navigation buttons.
+    virtual void OnNavigationFocus() {}
 
 protected:
     BOOL OnInitDialog() override;

@@ -20,8 +20,11 @@ namespace {
 
 // Posted to the sheet once its window and first page exist: the rest of its initialisation.
 constexpr UINT WM_SHEET_READY = WM_APP + 1;
-// Posted to move to the finish page outside the notification that asked for it.
+// Posted to move to the finish page outside the notification that asked for it; safe to post
+// more than once.
 constexpr UINT WM_SHEET_GO_FINISH = WM_APP + 2;
+// Posted to move on to the autolaunch page.
+constexpr UINT WM_SHEET_GO_AUTOLAUNCH = WM_APP + 3;
 
 std::vector<std::wstring> Words(const std::wstring& list) {
     std::vector<std::wstring> words;
@@ -51,6 +54,8 @@ CQirvaSheet::CQirvaSheet(CWizardContext& context)
       languagePage(*this),
       licensePage(*this),
       extractorPage(*this),
+      autolaunchPage(*this),
+      dirChangePage(*this),
       finishPage(*this),
       conditionPage(*this),
       welcomePage(*this) {}
@@ -63,9 +68,11 @@ CQirvaPage* CQirvaSheet::PageOfKind(WizardPageKind kind) {
         case PAGE_LANGUAGE: return &languagePage;
         case PAGE_REQUIREMENTS: return &conditionPage;
         case PAGE_LICENSE: return &licensePage;
+        case PAGE_DIRCHANGE: return &dirChangePage;
         case PAGE_PROGRESS: return &extractorPage;
+        case PAGE_AUTOLAUNCH: return &autolaunchPage;
         case PAGE_FINISH: return &finishPage;
-        default: return nullptr;  // the location and autolaunch pages are not part of this wizard yet
+        default: return nullptr;
     }
 }
 
@@ -258,6 +265,8 @@ void CQirvaSheet::GiveFocusLook(CQirvaButton* button, int defaultId, bool takeFo
     button->SetFocusLookFlag(1);
     if (takeFocus && button->IsVisible() && button->IsEnabled()) SetFocus(button->Hwnd());
     SetActivePageDefault(defaultId);
+    // The location page's Browse button gives up its focus look.
+    if (CQirvaPage* page = PageOfKind(activeKind); page && page->Hwnd()) page->OnNavigationFocus();
 }
 
 void CQirvaSheet::FocusBackButton() { GiveFocusLook(backButton.get(), NAV_BACK_ID, true); }
@@ -293,6 +302,7 @@ int CQirvaSheet::ConfirmCancel() {
     }
     workerStopFlag = 1;
     CancelConfirmedAction action = OnCancelConfirmed(page);
+    if (action.runLaunchFinished) autolaunchPage.OnLaunchFinished();
     theInitializer.SetPackageResultCode(action.resultCode);
     if (!action.logText.empty()) theLog.Log(LOG_INFO, L"ConfirmCancel", L"%s", action.logText);
     if (action.stopExtraction) {
@@ -334,6 +344,24 @@ void CQirvaSheet::GoToFinishPage() {
     PostMessageW(Hwnd(), WM_SHEET_GO_FINISH, 0, 0);
 }
 
+void CQirvaSheet::GoToAutolaunchPage() { PostMessageW(Hwnd(), WM_SHEET_GO_AUTOLAUNCH, 0, 0); }
+
+void CQirvaSheet::CloseWizard() { EndModal(0); }
+
+HWND CQirvaSheet::GetAutolaunchProgressBar() {
+    HWND page = autolaunchPage.Hwnd();
+    return page ? GetDlgItem(page, IDC_AUTOLAUNCH_BAR) : nullptr;
+}
+
+void CQirvaSheet::OnLaunchFinished() {
+    HWND page = autolaunchPage.Hwnd();
+    if (!page || !IsWindow(page)) return;
+    if (GetWindowThreadProcessId(page, nullptr) == GetCurrentThreadId())
+        autolaunchPage.OnLaunchFinished();
+    else
+        PostMessageW(page, WM_RUN_LAUNCH_FINISHED, 0, 0);
+}
+
 int CQirvaSheet::AskPassword() {
     if (!MustAskPassword(context.passwordRequired, context.passwordAccepted)) return 0;
     CExtractPassword prompt(*this);
@@ -373,7 +401,9 @@ void CQirvaSheet::PaintBand(HDC dc, const RECT& pageClient) const {
 bool CQirvaSheet::PreTranslateMessage(MSG& message) {
     if (!initialised || (message.hwnd != Hwnd() && !IsChild(Hwnd(), message.hwnd))) return false;
     if (message.message != WM_KEYDOWN && message.message != WM_KEYUP) return false;
-    return HandleKey(message);
+    const bool consumed = HandleKey(message);
+    if (CQirvaPage* page = PageOfKind(activeKind); page && page->Hwnd()) page->AfterSheetKey(message);
+    return consumed;
 }
 
 bool CQirvaSheet::HandleKey(MSG& message) {
@@ -454,6 +484,9 @@ LRESULT CQirvaSheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SHEET_GO_FINISH:
             if (activeKind != PAGE_FINISH) SetActivePage(&finishPage);
+            return 0;
+        case WM_SHEET_GO_AUTOLAUNCH:
+            if (activeKind == PAGE_PROGRESS) SetActivePage(&autolaunchPage);
             return 0;
         case WM_SKIN_BUTTON_CLICK:
             switch (static_cast<int>(wParam)) {

@@ -11,7 +11,10 @@
 
 #include "WinGui/Gdi.h"
 #include "WinGui/PropertySheetWindow.h"
+#include "launch/Launcher.h"
+#include "wizard/AutoLaunchSilentPage.h"
 #include "wizard/ConditionCheck.h"
+#include "wizard/DirChangePage.h"
 #include "wizard/ExtractorPage.h"
 #include "wizard/FinishPage.h"
 #include "wizard/LanguagePage.h"
@@ -23,7 +26,7 @@
 
 class WorkerThread;
 
-class CQirvaSheet : public wingui::PropertySheetWindow {
+class CQirvaSheet : public wingui::PropertySheetWindow, public CLaunchWizard {
 public:
     explicit CQirvaSheet(CWizardContext& context);
     ~CQirvaSheet() override;
@@ -64,8 +67,20 @@ public:
 
     // Draws the top band image and the package title over the top 60 pixels of a page.
     void PaintBand(HDC dc, const RECT& pageClient) const;
-    int GetLaunchImmediately() const { return launchImmediately; }
     void SetLaunchImmediately(int value) { launchImmediately = value; }
+    // Moves on to the autolaunch page (posted, like the move to the finish page).
+    void GoToAutolaunchPage();
+    // Ends the wizard's run without a question, as after a launch that closes it.
+    void CloseWizard();
+
+    // What the launch needs of the wizard. The launch worker calls these from its own thread:
+    // window work is posted to the window's thread.
+    HWND GetWizardWindow() override { return Hwnd(); }
+    HWND GetAutolaunchPageWindow() override { return autolaunchPage.Hwnd(); }
+    HWND GetAutolaunchProgressBar() override;
+    void OnLaunchFinished() override;
+    int GetLaunchImmediately() override { return launchImmediately; }
+    void MoveToFinishPage() override { GoToFinishPage(); }
 
 protected:
     void OnInitialized() override;
@@ -86,6 +101,8 @@ private:
     CLanguagePage languagePage;
     CLicensePage licensePage;
     CExtractorPage extractorPage;
+    CAutoLaunchSilentPage autolaunchPage;
+    CDirChangePage dirChangePage;
     CFinishPage finishPage;
     CConditionCheck conditionPage;
     CWelcomePage welcomePage;

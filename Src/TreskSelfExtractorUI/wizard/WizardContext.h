@@ -25,4 +25,10 @@ struct CWizardContext {
     int cjkUi = 0;                  // the user interface is Chinese, Korean or Japanese
     int defaultPathUsable = 1;      // the default extraction path passed its checks
     int userUiLanguage = 1033;
+    int osCheckedBeforeExtraction = 0;  // the supported systems were checked before extraction
+
+    // Choices made on the location page.
+    std::wstring chosenExtractPath;  // empty until the page first initialises
+    int extractOnly = 0;             // the extract-only box is ticked
+    int* deleteOnExit = nullptr;     // the application's delete-on-exit choice, read at exit
 };

@@ -1,0 +1,28 @@
+#pragma once
+// The autolaunch page, between the progress and the finish page: the launch worker starts the
+// package's setups while the page shows their progress. Cancel stays available until the launch
+// ends; confirmed while a setup runs, it is greyed out and the finish page follows when that
+// setup returns.
+
+#include "WinGui/Controls.h"
+#include "wizard/QirvaPage.h"
+
+class CAutoLaunchSilentPage : public CQirvaPage {
+public:
+    explicit CAutoLaunchSilentPage(CQirvaSheet& sheet);
+    void InitPage() override;
+    void ActivatePage() override;
+    // The launch ended, or the user confirmed Cancel: the finish page follows once no setup runs
+    // any more; while one runs, Cancel and Close are switched off.
+    void OnLaunchFinished();
+
+protected:
+    INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    wingui::ProgressBar bar;
+    bool started = false;
+};
+
+// Posted to the autolaunch page by another thread to run OnLaunchFinished on the page's own.
+constexpr UINT WM_RUN_LAUNCH_FINISHED = WM_APP + 20;
