@@ -52,6 +52,32 @@ std::string MakeCabinet(const std::wstring& scratch, const std::vector<TestFile>
     return bytes;
 }
 
+std::string MakeCabinetStoredAs(const std::wstring& scratch, const std::vector<TestFile>& entries) {
+    std::string folder = ToUtf8(scratch) + "\\stored_source";
+    std::string error;
+    CreateDirectoryW(FromUtf8(folder).c_str(), nullptr);
+    std::vector<TestFile> numbered;
+    for (size_t i = 0; i < entries.size(); ++i) numbered.push_back({"entry" + std::to_string(100 + i), entries[i].bytes});
+    std::vector<CabSourceFile> sources;
+    for (const auto& file : numbered) {
+        FILE* out = OpenFile(folder + "\\" + file.name, "wb");
+        if (!out) throw std::runtime_error("cannot write " + file.name);
+        WriteAll(out, file.bytes.data(), file.bytes.size());
+        fclose(out);
+    }
+    if (!CollectPayloadFolder(folder, sources, error)) throw std::runtime_error(error);
+    // The collected files come sorted by name, which is the numbered order.
+    for (size_t i = 0; i < sources.size() && i < entries.size(); ++i) sources[i].storedName = "\\" + entries[i].name;
+    CabWriteOptions options;
+    options.setId = 0;
+    CabWriteResult result;
+    std::string cabinet = ToUtf8(scratch) + "\\stored.cab";
+    if (!WriteCabinet(sources, cabinet, options, result, error)) throw std::runtime_error(error);
+    std::string bytes;
+    if (!ReadWholeFile(cabinet, bytes, error)) throw std::runtime_error(error);
+    return bytes;
+}
+
 std::wstring MakePackage(const std::wstring& folder, const std::wstring& exeName, const std::string& settings,
                          const std::vector<TestFile>& supportFiles, const std::string* payload) {
     // Without a payload of its own a package carries one small file, so a run gets through.

@@ -22,6 +22,9 @@ std::wstring MakePackage(const std::wstring& folder, const std::wstring& exeName
 // A cabinet with the package's signature holding the files (built in a scratch folder).
 std::string MakeCabinet(const std::wstring& scratch, const std::vector<TestFile>& files);
 
+// A cabinet with the package's signature whose entries are stored under the names given, in that
+// order, duplicates included: entries are (stored name, bytes).
+std::string MakeCabinetStoredAs(const std::wstring& scratch, const std::vector<TestFile>& entries);
 // A UTF-16LE language or settings file with byte-order mark from UTF-8 text.
 std::string Utf16File(const std::string& utf8Text);
 

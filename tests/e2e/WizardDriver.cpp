@@ -156,6 +156,11 @@ void WizardDriver::ClickPageControl(int controlId) {
     if (HWND control = PageItem(controlId)) PostMessageW(control, BM_CLICK, 0, 0);
 }
 
+void WizardDriver::SetPageText(int controlId, const std::wstring& text) {
+    if (HWND control = PageItem(controlId)) SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                                                                SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
 void WizardDriver::PressKey(UINT virtualKey) {
     HWND window = Sheet(0);
     if (!window) return;
@@ -196,6 +201,10 @@ std::wstring WizardDriver::DialogText(HWND dialog) {
 }
 
 void WizardDriver::Answer(HWND dialog, int commandId) { PostMessageW(dialog, WM_COMMAND, commandId, 0); }
+
+void WizardDriver::ClickDialogButton(HWND dialog, int id) {
+    if (HWND button = GetDlgItem(dialog, id)) PostMessageW(button, BM_CLICK, 0, 0);
+}
 
 bool WizardDriver::WaitGone(HWND dialog, DWORD timeoutMs) {
     return WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeoutMs);

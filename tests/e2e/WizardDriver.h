@@ -37,6 +37,8 @@ public:
     // Clicks by posting the button-click message.
     void Click(int id);
     void ClickPageControl(int controlId);
+    // Types text into a control of the current page.
+    void SetPageText(int controlId, const std::wstring& text);
     // Posts a key press to the sheet (key down and up).
     void PressKey(UINT virtualKey);
     // The system menu's Close command, as the mouse gives it.
@@ -51,6 +53,8 @@ public:
     static bool WaitGone(HWND dialog, DWORD timeoutMs = 10000);
     static std::wstring DialogText(HWND dialog);
     static void Answer(HWND dialog, int commandId);
+    // Clicks a (skinned) button of a prompt by posting the button-click message.
+    static void ClickDialogButton(HWND dialog, int id);
 
     // Waits for the program to end; false on timeout. The exit code has all 32 bits.
     bool WaitForExit(DWORD timeoutMs = 60000);
