@@ -57,16 +57,6 @@ BOOL CALLBACK AppendText(HWND child, LPARAM parameter) {
     return TRUE;
 }
 
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
-    }
-    return true;
-}
-
 }  // namespace
 
 WizardDriver::WizardDriver(const std::wstring& exePath, const std::wstring& arguments) {

@@ -67,6 +67,17 @@ private:
     DWORD exitCode = STILL_ACTIVE;
 };
 
+// Polls condition every 50 ms until it holds (true) or the time is up (false).
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
 // Whether a window of the program is the wizard itself.
 bool IsWizardSheet(HWND window);
 // Cancels a running wizard from outside: the Close command, Yes to the question, then Finish on

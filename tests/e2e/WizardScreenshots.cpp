@@ -1,4 +1,4 @@
-// Takes pictures of every wizard page and of the password prompt, for people to look at: the
+// Takes pictures of every wizard page and of its prompts, for people to look at: the
 // program under the X11 driver, driven by the wizard driver, each window copied from the screen
 // into a BMP file. scripts/screenshots runs it for each language and screen resolution; it is no
 // test and passes or fails nothing.
@@ -79,6 +79,148 @@ void Shot(HWND window, const std::wstring& folder, const std::wstring& name) {
     std::fwprintf(stdout, L"%ls %ls\n", SaveWindow(window, path) ? L"wrote" : L"FAILED", path.c_str());
 }
 
+// The window that has the keyboard focus in the wizard's thread.
+HWND FocusOf(HWND sheet) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    DWORD thread = GetWindowThreadProcessId(sheet, nullptr);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    std::string bytes;
+    FILE* in = _wfopen(path.c_str(), L"rb");
+    if (!in) return bytes;
+    char buffer[65536];
+    size_t read;
+    while ((read = fread(buffer, 1, sizeof(buffer), in)) > 0) bytes.append(buffer, read);
+    fclose(in);
+    return bytes;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    if (!out) return;
+    fwrite(bytes.data(), 1, bytes.size(), out);
+    fclose(out);
+}
+
+// The second part of the wizard: the location page, the two prompts with long names, the
+// autolaunch page and the finish page's variants. Each package runs once.
+void TakeLaunchPictures(const std::wstring& out, const std::wstring& work, const std::string& title,
+                        const std::vector<TestFile>& files) {
+    const std::string probe = ReadFileBytes(TRESK_PROBE_PATH);
+    const std::string head = "[Package]\nName=Screens\nNameDispl=" + title + "\nVersionString=V1.2\n"
+                             "[LogFiles]\nExtractLogFileName=Screens.log\n[Languages]\nSetupLanguages=1031;1033;\n"
+                             "[Images]\nTopImage=TopImage.png\nBottomImage=BottomImage.png\n"
+                             "[Dialogs]\nWelcomeDialog=0\n"
+                             "[OS]\nosallowed=Windows7;Windows764;Windows10;Windows1064\n";
+    int packageNumber = 0;
+    auto package = [&](const std::string& runtime, const std::string& more = "") {
+        std::wstring folder = work + L"\\launch" + std::to_wstring(++packageNumber);
+        CreateDirectoryW(folder.c_str(), nullptr);
+        std::string cabinet = MakeCabinet(folder, {{"Setup.exe", probe}, {"ReadMe.txt", "read me"}});
+        return MakePackage(folder, L"Screens.exe", head + "[Runtime]\n" + runtime + more, files, &cabinet);
+    };
+    wchar_t tempBuffer[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TEMP", tempBuffer, MAX_PATH);
+    const std::wstring temp = tempBuffer;
+
+    {
+        // The location page, the folder-delete prompt, the autolaunch page and a cancel there.
+        const std::wstring longFolder =
+            temp + L"\\Tresk Screens with a rather long folder name\\for the folder-delete prompt of the wizard";
+        CreateDirectoryW((temp + L"\\Tresk Screens with a rather long folder name").c_str(), nullptr);
+        CreateDirectoryW(longFolder.c_str(), nullptr);
+        WriteFileBytes(longFolder + L"\\earlier.txt", "an earlier extraction");
+        WizardDriver wizard(package("ExtractPath=%TEMP%\\Tresk Screens\nAllowChangeTarget=1\n"
+                                    "AutoLaunchInstallationDialog=1\nAutoLaunch=Setup.exe\nMultilaunch=0\n",
+                                    "[1033]\nLaunchEXEParams=/sleep=6000\n[1031]\nLaunchEXEParams=/sleep=6000\n"));
+        if (!wizard.WaitForPage(1003)) return;
+        HWND sheet = wizard.Sheet();
+        Shot(sheet, out, L"08-location");
+        HWND browse = wizard.PageItem(1001);
+        for (int i = 0; i < 8 && FocusOf(sheet) != browse; ++i) {
+            wizard.PressKey(VK_TAB);
+            Sleep(200);
+        }
+        Shot(sheet, out, L"09-location-browse-focused");
+        wizard.ClickPageControl(1036);
+        Sleep(300);
+        Shot(sheet, out, L"10-location-extract-only");
+        wizard.ClickPageControl(1036);
+        wizard.SetPageText(1000, longFolder);
+        wizard.Click(12324);
+        HWND prompt = wizard.WaitForDialog();
+        if (prompt) {
+            Shot(prompt, out, L"11-folder-delete");
+            WizardDriver::ClickDialogButton(prompt, 1024);
+        }
+        if (wizard.WaitForPage(1062, 60000)) {
+            Shot(sheet, out, L"12-autolaunch");
+            wizard.Click(2);
+            HWND question = wizard.WaitForDialog();
+            if (question) WizardDriver::Answer(question, IDYES);
+            wizard.WaitForButtonEnabled(2, false);
+            Shot(sheet, out, L"13-autolaunch-cancelled");
+        }
+        if (wizard.WaitForPage(1033, 60000)) Shot(sheet, out, L"14-finish-installation-cancelled");
+        wizard.Click(12325);
+        wizard.WaitForExit();
+    }
+    {
+        // The overwrite prompt with a long file name: the public folder is never emptied first.
+        wchar_t publicBuffer[MAX_PATH] = {};
+        GetEnvironmentVariableW(L"PUBLIC", publicBuffer, MAX_PATH);
+        const std::string name = "A document with a rather long name that came with the product and is there already.txt";
+        const std::wstring existing = std::wstring(publicBuffer) + L"\\" + FromUtf8(name);
+        WriteFileBytes(existing, "old");
+        std::wstring folder = work + L"\\overwrite";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        std::string cabinet = MakeCabinet(folder, {{name, "new"}});
+        WizardDriver wizard(MakePackage(folder, L"Screens.exe", head + "[Runtime]\nExtractPath=%PUBLIC%\n", files, &cabinet));
+        HWND prompt = wizard.WaitForDialog(60000);
+        if (prompt) {
+            Shot(prompt, out, L"15-overwrite");
+            WizardDriver::ClickDialogButton(prompt, 1024);
+        }
+        HWND sheet = wizard.Sheet();
+        if (wizard.WaitForPage(1033, 60000)) Shot(sheet, out, L"16-finish-extracted");
+        wizard.Click(12325);
+        wizard.WaitForExit();
+        DeleteFileW(existing.c_str());
+    }
+    struct FinishVariant {
+        const wchar_t* name;
+        std::string runtime, more;
+        bool extractOnly = false;  // ticked on the location page
+    };
+    const FinishVariant variants[] = {
+        {L"17-finish-setup-on-finish", "ExtractPath=%TEMP%\\Tresk Screens\nAutoLaunch=Setup.exe\nWaitForAutolaunchFinish=0\n"},
+        {L"18-finish-installation-complete", "ExtractPath=%TEMP%\\Tresk Screens\nAutoLaunch=Setup.exe\n",
+         "[AutoLaunch]\nReturnCode_0=success:{Done}\n[1033]\nDone=The example product is installed and ready.\n"
+         "[1031]\nDone=Das Beispielprodukt ist installiert.\n"},
+        {L"19-finish-installation-not-complete", "ExtractPath=%TEMP%\\Tresk Screens\nAutoLaunch=Missing.exe\n"},
+        {L"20-finish-extract-only-open-folder",
+         "ExtractPath=%TEMP%\\Tresk Screens\nAllowChangeTarget=1\nAutoLaunch=Setup.exe\nOpenExtractionLocation=1\n", "",
+         true},
+    };
+    for (const auto& v : variants) {
+        WizardDriver wizard(package(v.runtime, v.more));
+        HWND sheet = wizard.Sheet();
+        if (v.extractOnly && wizard.WaitForPage(1003)) {
+            wizard.ClickPageControl(1036);
+            Sleep(200);
+            wizard.Click(12324);
+        }
+        // The wizard may be hidden while the setup runs.
+        if (wizard.WaitForPage(1033, 60000) && WaitUntil([&] { return IsWindowVisible(sheet) != FALSE; }, 20000))
+            Shot(sheet, out, v.name);
+        wizard.Click(12325);
+        wizard.WaitForExit();
+    }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -112,16 +254,6 @@ int wmain(int argc, wchar_t** argv) {
         "[1031]\nMsgPrerequisites=Die folgenden Voraussetzungen sind nicht erf\xC3\xBCllt:\n"
         "MsgRuntime=Example Runtime 4.5 oder neuer ist erforderlich. Installieren Sie sie vom Produktmedium und "
         "klicken Sie auf Wiederholen.\n";
-    auto readFile = [](const std::wstring& path) {
-        std::string bytes;
-        FILE* in = _wfopen(path.c_str(), L"rb");
-        if (!in) return bytes;
-        char buffer[65536];
-        size_t read;
-        while ((read = fread(buffer, 1, sizeof(buffer), in)) > 0) bytes.append(buffer, read);
-        fclose(in);
-        return bytes;
-    };
     const std::wstring support = TRESK_EXAMPLE_SUPPORT;
     std::vector<TestFile> files = {
         {"Default1031.ulf", Utf16File(kGerman)},
@@ -131,8 +263,8 @@ int wmain(int argc, wchar_t** argv) {
         {"License1031.txt", "ENDBENUTZER-LIZENZVERTRAG\r\n\r\nDies ist die Lizenz des Beispielprodukts.\r\n"},
         {"Security1033.txt", "Safety information: operate the product as described in its manual.\r\n"},
         {"Security1031.txt", "Sicherheitshinweise: Betreiben Sie das Produkt wie im Handbuch beschrieben.\r\n"},
-        {"TopImage.png", readFile(support + L"\\TopImage.png")},
-        {"BottomImage.png", readFile(support + L"\\BottomImage.png")},
+        {"TopImage.png", ReadFileBytes(support + L"\\TopImage.png")},
+        {"BottomImage.png", ReadFileBytes(support + L"\\BottomImage.png")},
     };
     std::string cabinet = MakeCabinet(work, {{"Setup.exe", "MZ stand-in setup"}, {"ReadMe.txt", "read me"}});
     std::wstring package = MakePackage(work, L"Screens.exe", settings, files, &cabinet);
@@ -174,5 +306,6 @@ int wmain(int argc, wchar_t** argv) {
     wizard.Click(12325);
     wizard.WaitForExit();
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\TreskScreenshots");
+    TakeLaunchPictures(out, work, title, files);
     return 0;
 }

@@ -35,6 +35,10 @@ public:
     // Stop for a worker whose files are about to be removed: when it does not end within
     // timeout ms it is suspended for good, so it can no longer write. Returns 1 on timeout.
     int StopAndHold(DWORD timeout);
+    // How long a cancelled extraction worker is given to reach its next safe point and close its
+    // files. It checks the stop flag at every file and every block it copies, so it ends long
+    // before on any machine; a worker held before that would keep its open files from removal.
+    static constexpr DWORD kCancelWait = 10000;
     // Pause and release the worker at its next safe point (WorkerShouldStop); the thread itself
     // is never suspended, since a thread suspended inside the heap or the loader would hang the
     // window thread.

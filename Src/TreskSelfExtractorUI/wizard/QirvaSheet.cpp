@@ -309,7 +309,7 @@ int CQirvaSheet::ConfirmCancel() {
         // The worker must stop before anything it wrote is removed: it ends at its next file, and
         // one that does not end in time stays held until the process ends.
         extractionCancelledFlag = 1;
-        Worker().StopAndHold(1000);
+        Worker().StopAndHold(WorkerThread::kCancelWait);
         workerStopFlag = 1;
         // A worker that finished while the question was up has written its own result: the
         // user's cancel is what the run ends with.

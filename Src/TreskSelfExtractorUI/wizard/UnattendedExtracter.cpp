@@ -109,7 +109,7 @@ void CUnattendedExtracter::OnClose() {
         // The worker must not go on writing while its files are removed: it stops at the next
         // file, and one that does not end in time stays frozen until the process ends.
         workerStopFlag = 1;
-        worker.StopAndHold(1000);
+        worker.StopAndHold(WorkerThread::kCancelWait);
         theInitializer.SetPackageResultCode(11);
         End(CLOSED_BY_USER);
         return;
