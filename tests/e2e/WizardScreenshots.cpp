@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "TestPackage.h"
+#include "util/Util.h"
 #include "WizardDriver.h"
 
 namespace {
@@ -206,6 +207,8 @@ void TakeLaunchPictures(const std::wstring& out, const std::wstring& work, const
          true},
     };
     for (const auto& v : variants) {
+        // An empty folder each time: the location page would ask before emptying it.
+        CUtil::DeleteTree(temp + L"\\Tresk Screens");
         WizardDriver wizard(package(v.runtime, v.more));
         HWND sheet = wizard.Sheet();
         if (v.extractOnly && wizard.WaitForPage(1003)) {

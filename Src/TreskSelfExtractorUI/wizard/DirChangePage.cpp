@@ -227,6 +227,7 @@ void CDirChangePage::AfterSheetKey(const MSG& message) {
     browseButton->ApplyNormalLook(BUTTON_WHITE_FACE);
     SetDefaultButton(kNextId);
     if (GetFocus() == browseButton->Hwnd()) {
+        sheet.ClearNavigationFocusLooks();
         browseButton->SetHot(1);
         browseButton->ApplyFocusLook();
         browseButton->SetFocusLookFlag(1);

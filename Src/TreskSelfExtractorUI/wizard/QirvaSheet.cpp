@@ -269,6 +269,16 @@ void CQirvaSheet::GiveFocusLook(CQirvaButton* button, int defaultId, bool takeFo
     if (CQirvaPage* page = PageOfKind(activeKind); page && page->Hwnd()) page->OnNavigationFocus();
 }
 
+void CQirvaSheet::ClearNavigationFocusLooks() {
+    for (CQirvaButton* button : {backButton.get(), nextButton.get(), cancelButton.get(), finishButton.get()}) {
+        if (!button) continue;
+        button->SetHot(0);
+        button->ApplyNormalLook(0);
+        button->SetFocusLookFlag(0);
+        button->Refresh();
+    }
+}
+
 void CQirvaSheet::FocusBackButton() { GiveFocusLook(backButton.get(), NAV_BACK_ID, true); }
 
 void CQirvaSheet::FocusNextButton(bool takeFocus) {

@@ -55,6 +55,8 @@ public:
     void FocusNextButton(bool takeFocus);
     void FocusCancelButton();
     void FocusFinishButton();
+    // Every navigation button gives up its focus look (a page's own button has the focus).
+    void ClearNavigationFocusLooks();
     bool IsNextEnabled() const;
     // 0 the page's wizard was cancelled (going to the finish page), 1000 on the finish page, -1
     // declined, 1001 confirmed on the autolaunch page, 1 any other answer.
