@@ -1,5 +1,6 @@
 #include "wizard/SkinnedPrompt.h"
 
+#include "WinGui/Gdi.h"
 #include "app/WorkerMessages.h"
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
@@ -47,11 +48,15 @@ void CSkinnedPrompt::CreateButtons() {
     GetClientRect(Hwnd(), &client);
     GetWindowRect(Item(questionId), &question);
     MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&question), 2);
-    std::vector<PromptButton> row = PromptButtonRow(kind, client.right, question.bottom);
+    // The row is laid out at 96 DPI and grows with the screen resolution, like the fonts.
+    const int dpi = wingui::ScreenDpi();
+    auto unscale = [dpi](int pixels) { return MulDiv(pixels, 96, dpi); };
+    std::vector<PromptButton> row = PromptButtonRow(kind, unscale(client.right), unscale(question.bottom));
     for (const PromptButton& spec : row) {
         auto button = std::make_unique<CQirvaButton>(GetText(spec.captionText), Hwnd());
         button->SetBackgroundColour(PAGE_BACKGROUND_COLOUR);
-        RECT rect = {spec.rect.left, spec.rect.top, spec.rect.right, spec.rect.bottom};
+        RECT rect = {wingui::ScaleForDpi(spec.rect.left), wingui::ScaleForDpi(spec.rect.top),
+                     wingui::ScaleForDpi(spec.rect.right), wingui::ScaleForDpi(spec.rect.bottom)};
         button->Create(Hwnd(), spec.id, rect, true);
         button->SetEnabledLook(1);
         button->ApplyNormalLook(0);
@@ -61,7 +66,7 @@ void CSkinnedPrompt::CreateButtons() {
     if (!row.empty()) {
         RECT window = {};
         GetWindowRect(Hwnd(), &window);
-        int wanted = row.front().rect.bottom + kBottomMargin;
+        int wanted = wingui::ScaleForDpi(row.front().rect.bottom + kBottomMargin);
         int height = (window.bottom - window.top) + (wanted - client.bottom);
         SetWindowPos(Hwnd(), nullptr, 0, 0, window.right - window.left, height, SWP_NOMOVE | SWP_NOZORDER);
     }
