@@ -98,6 +98,30 @@ TEST_F(WorkerThreadTest, StopTimesOutOnWorkerThatIgnoresIt) {
     EXPECT_FALSE(holder.HasThread());
 }
 
+// A worker that, once told to stop, reports its last line with a sent message before it ends.
+DWORD WINAPI SendOnTheWayOut(LPVOID argument) {
+    auto* self = static_cast<WorkerThread*>(argument);
+    if (WaitForSingleObject(self->GetStopEvent(), 10000) != WAIT_OBJECT_0) return 1;
+    CWorkerLogRecord record{LOG_INFO, L"Test", L"%s", L"closing"};
+    CWorkerNotifier(self->GetWindow()).SendLog(record);
+    return 0;
+}
+
+TEST_F(WorkerThreadTest, StoppingHandlesWhatTheWorkerSendsMeanwhile) {
+    // The waiting thread owns the window the worker sends to: without handling sent messages
+    // while it waits, both would wait for each other until the time ran out.
+    for (int hold : {0, 1}) {
+        SCOPED_TRACE(hold ? "StopAndHold" : "Stop");
+        g_logArguments.clear();
+        ASSERT_EQ(holder.Start(window, SendOnTheWayOut), 0);
+        DWORD start = GetTickCount();
+        EXPECT_EQ(hold ? holder.StopAndHold(5000) : holder.Stop(), 0);
+        EXPECT_LT(GetTickCount() - start, 900u);
+        ASSERT_EQ(g_logArguments.size(), 1u);
+        EXPECT_EQ(g_logArguments[0], L"closing");
+    }
+}
+
 TEST_F(WorkerThreadTest, StartStopsRunningWorkerFirst) {
     g_stoppedByEvent = 0;
     ASSERT_EQ(holder.Start(window, WaitForStop), 0);

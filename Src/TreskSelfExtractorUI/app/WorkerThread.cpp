@@ -9,6 +9,22 @@ HANDLE PauseGate() {
     static HANDLE gate = CreateEventW(nullptr, TRUE, TRUE, nullptr);
     return gate;
 }
+// Waits for the worker thread while handling the messages that other threads send to this one:
+// a worker that reports through a sent message on its way out would otherwise wait for the very
+// thread that waits for it.
+bool WaitForWorker(HANDLE thread, DWORD timeout) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        const DWORD remaining = elapsed >= timeout ? 0 : timeout - elapsed;
+        DWORD result = MsgWaitForMultipleObjectsEx(1, &thread, remaining, QS_SENDMESSAGE, 0);
+        if (result == WAIT_OBJECT_0) return true;
+        if (result != WAIT_OBJECT_0 + 1) return false;
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 }  // namespace
 
 bool WorkerShouldStop() {
@@ -40,8 +56,7 @@ int WorkerThread::Stop() {
         if (stopEvent) SetEvent(stopEvent);
         SetEvent(PauseGate());
         // A worker that stops its own holder when it is done must not wait for itself.
-        if (GetCurrentThreadId() != threadId)
-            timedOut = WaitForSingleObject(thread, 1000) == WAIT_TIMEOUT ? 1 : 0;
+        if (GetCurrentThreadId() != threadId) timedOut = WaitForWorker(thread, 1000) ? 0 : 1;
         CloseHandle(thread);
         thread = nullptr;
         threadId = 0;
@@ -55,7 +70,7 @@ int WorkerThread::StopAndHold(DWORD timeout) {
     if (HasThread()) {
         if (stopEvent) SetEvent(stopEvent);
         SetEvent(PauseGate());
-        if (GetCurrentThreadId() != threadId && WaitForSingleObject(thread, timeout) == WAIT_TIMEOUT) {
+        if (GetCurrentThreadId() != threadId && !WaitForWorker(thread, timeout)) {
             SuspendThread(thread);
             timedOut = 1;
         }
