@@ -220,11 +220,12 @@ cpu_seconds() {  # user + system time of a running process; with "all" that of i
     "/proc/$1/stat" 2>/dev/null || echo 0
 }
 
-# Until the file $1 exists, and once more then: every 0.05 s the time and the lines in the log $2,
+# Until the file $1 exists, and once more then: every 0.1 s the time and the lines in the log $2,
 # every 0.5 s also the memory (KiB) of the prefix's processes: sum of RSS, sum of PSS (every 2 s:
 # it is costly to read), wineserver's RSS, the package process' RSS and peak. The prefix's processes
-# are looked up once a second. Values are carried forward in between. The sampler shares the
-# machine with the run it watches, so it reads as little as it can.
+# are looked up every 2 s. Values are carried forward in between. The sampler shares the machine
+# with the run it watches (and the floor runs have none), so it reads as little as it can: its own
+# CPU time is printed with each run.
 sampler() {
   local stop=$1 log=$2 dir key value lines=0 r p tick=0 last=0 timer logfd="" page_kib i
   local rss=0 pss=0 pss_sum=0 server=0 program=0 peak=0
@@ -244,7 +245,7 @@ sampler() {
         if is_prefix_process "$dir"; then dirs+=("$dir"); comms+=("$COMM"); fi
       done
     fi
-    if [ $((tick % 10)) = 0 ] || [ "$last" = 1 ]; then
+    if [ $((tick % 5)) = 0 ] || [ "$last" = 1 ]; then
       rss=0 pss_sum=0 server=0 program=0
       for i in "${!dirs[@]}"; do
         dir=${dirs[$i]} COMM=${comms[$i]}
@@ -259,7 +260,7 @@ sampler() {
             if [ "$key" = VmHWM: ]; then peak=$value; break; fi
           done 2>/dev/null <"$dir/status" || true
         fi
-        if [ $((tick % 40)) = 0 ] || [ "$last" = 1 ]; then
+        if [ $((tick % 20)) = 0 ] || [ "$last" = 1 ]; then
           p=0
           while read -r key value _; do
             if [ "$key" = Pss: ]; then p=$value; break; fi
@@ -267,11 +268,11 @@ sampler() {
           pss_sum=$((pss_sum + p))
         fi
       done
-      if [ $((tick % 40)) = 0 ] || [ "$last" = 1 ]; then pss=$pss_sum; fi
+      if [ $((tick % 20)) = 0 ] || [ "$last" = 1 ]; then pss=$pss_sum; fi
     fi
     echo "$EPOCHREALTIME $lines $rss $pss $server $program $peak"
     tick=$((tick + 1))
-    if [ "$last" = 0 ]; then read -r -t 0.05 -u "$timer" _ || true; fi
+    if [ "$last" = 0 ]; then read -r -t 0.1 -u "$timer" _ || true; fi
   done
   exec {timer}<&-
   if [ -n "$logfd" ]; then exec {logfd}<&-; fi
@@ -500,7 +501,7 @@ run_package() {  # $1: single or multi; $2: -baseline for the packages of BASELI
   OWN_EXTRA_S=0
 
   {
-    echo "  $label: phases (the log watched every 0.05 s; its own 1 s stamps in brackets)"
+    echo "  $label: phases (the log watched every 0.1 s; its own 1 s stamps in brackets)"
     local first extracting returned validate after_validate copy_start copy_end total_lines
     total_lines=$(wc -l <"$log")
     extracting=$(line_of "$log" "Extracting the Setup to")
@@ -594,7 +595,7 @@ for round in $(seq "$RUNS"); do
   echo "Wine: multi-part package, Silent$ROUND_LABEL ..."
   run_package multi
   row "  of it: the program's part validation" "$VALIDATION_SECONDS" "$(mbps "$parts_bytes" "$VALIDATION_SECONDS")" "-" \
-    "from the log, watched every 0.05 s (log stamps: $VALIDATION_STAMP s)" "-"
+    "from the log, watched every 0.1 s (log stamps: $VALIDATION_STAMP s)" "-"
   echo "Floor on the parts$ROUND_LABEL ..."
   floor_run multi writes
   floor_run multi null

@@ -442,6 +442,7 @@ TEST_F(EngineTest, OutputThatFailsEndsTheExtractionWhereItFailed) {
         if (CUtil::FileExists(c.target + c.failedFile)) {
             EXPECT_TRUE(IsClosed(c.target + c.failedFile)) << c.label;
         }
+        EXPECT_TRUE(IsClosed(cabinets[0])) << c.label;
         CUtil::DeleteTree(c.target);
     }
 }

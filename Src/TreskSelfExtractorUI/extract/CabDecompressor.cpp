@@ -315,6 +315,9 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
         name = nextCabinetName;
     }
     if (currentOutput) Close(currentOutput);
+    // A cabinet the library left open when it gave up would keep its folder from being removed.
+    for (auto& input : inputs) CloseHandle(reinterpret_cast<HANDLE>(input.first));
+    inputs.clear();
     writer.Finish();
     // A failure the writer met after the library's last callback; it came before anything the
     // library reported since, so it is the one the extraction ends with.

@@ -237,7 +237,9 @@ void COutputWriter::CarryOne(Op& op, const char* data) {
 
 void COutputWriter::CloseCurrent(const Op& op) {
     if (!current) return;
-    if (stopped.load(std::memory_order_relaxed)) {
+    // After a stop or a failure the file is closed as it stands: a file cut off by a failed write
+    // gets no stored times and attributes, and counts as no extracted file.
+    if (stopped.load(std::memory_order_relaxed) || failed.load(std::memory_order_relaxed)) {
         CloseHandle(current);
         current = nullptr;
         return;
