@@ -351,6 +351,9 @@ TEST_F(WizardTest, ExtractionFaults) {
         EXPECT_EQ(wizard.ExitCode(), 0u);
         EXPECT_TRUE(Contains(Log(), "|ConfirmCancel                       |User canceled the extraction process"));
         EXPECT_FALSE(CUtil::FileExists(target + L"\\Data\\large7.bin"));
+        // A cancel that comes while the attached cabinet is being copied leaves no file of the
+        // package's temporary folder open, so the folder is gone.
+        EXPECT_TRUE(PackageTempFolders().empty());
     }
     CUtil::DeleteTree(target);
 

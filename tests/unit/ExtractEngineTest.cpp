@@ -11,7 +11,9 @@
 #include "log/LogFile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
+#include <iostream>
 #include "package/ExtractorValidator.h"
 #include "package/QirvaInitalizer.h"
 
@@ -21,16 +23,19 @@ namespace {
 std::deque<int> g_answers;
 int g_prompts = 0;
 int g_progress = 0;
+// Runs when a prompt arrives, before it is answered (what the prompt sees of earlier files).
+std::function<void()> g_onPrompt;
 
 LRESULT CALLBACK PromptWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_OVERWRITE_PROMPT) {
         ++g_prompts;
+        if (g_onPrompt) g_onPrompt();
         overwriteDecision = g_answers.empty() ? -1 : g_answers.front();
         if (!g_answers.empty()) g_answers.pop_front();
         return 1;
     }
     if (message == WM_EXTRACT_PROGRESS) {
-        ++g_progress;
+        g_progress += lParam > 0 ? static_cast<int>(lParam) : 1;
         return 1;
     }
     if (message == WM_WORKER_LOG) return HandleWorkerLog(wParam);
@@ -69,11 +74,14 @@ protected:
         g_answers.clear();
         g_prompts = 0;
         g_progress = 0;
+        g_onPrompt = nullptr;
         window = PromptWindow();
     }
     void TearDown() override {
         DeliverPosted();
         DestroyWindow(window);
+        g_onPrompt = nullptr;
+        workerStopFlag = 0;
     }
     void Settings(const std::string& text) {
         WriteBytes(settingsFolder / L"Properties_Qirva.ini", EncodeUtf16LeWithBom(text));
@@ -275,6 +283,14 @@ TEST_F(EngineTest, ReadOnlyFileReplacedLockedFileReportsSharingViolation) {
     CloseHandle(lock);
 }
 
+// No other handle on the file: it can be opened without sharing (and so be removed).
+bool IsClosed(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
 TEST_F(EngineTest, StopFlagAbortsBeforeTheNextFile) {
     auto cabinets = WriteTestCabinets(folder.Path(), L"stop", {{"a.txt", "a"}});
     workerStopFlag = 1;
@@ -282,6 +298,170 @@ TEST_F(EngineTest, StopFlagAbortsBeforeTheNextFile) {
     EXPECT_EQ(engine.ExtractCabinet(cabinets[0], target), 11);
     EXPECT_EQ(engine.GetErrorText(), L"User aborted extraction");
     workerStopFlag = 0;
+}
+
+TEST_F(EngineTest, NoFileStaysOpenHoweverTheExtractionEnds) {
+    // The package's temporary folder (the single-file package's cabinet copy among it) is removed
+    // when the program ends: neither the cabinet nor an output file may stay open, also when the
+    // extraction stopped or failed half-way.
+    struct Case {
+        const char* label;
+        bool stop;        // the worker stop flag is set before the extraction
+        size_t cutAfter;  // the cabinet ends after this many bytes (0: whole)
+        bool succeeds;
+    };
+    const Case cases[] = {
+        {"complete", false, 0, true},
+        {"stopped before the first file", true, 0, false},
+        {"cabinet cut off inside a file", false, 256 * 1024, false},
+    };
+    for (const auto& c : cases) {
+        CUtil::DeleteTree(target);
+        auto cabinets = WriteTestCabinets(folder.Path(), L"handles",
+                                          {{"a.txt", "a"}, {"b.bin", Incompressible(1024 * 1024, 9)}, {"c.txt", "c"}});
+        if (c.cutAfter) {
+            std::string bytes = ReadBytes(cabinets[0]);
+            ASSERT_GT(bytes.size(), c.cutAfter);
+            WriteBytes(cabinets[0], bytes.substr(0, c.cutAfter));
+        }
+        workerStopFlag = c.stop ? 1 : 0;
+        {
+            CCabDecompressor engine(window);
+            int result = engine.ExtractCabinet(cabinets[0], target);
+            EXPECT_EQ(result == 0, c.succeeds) << c.label << ": " << result;
+            // Closed when the extraction returns, not only when the engine goes.
+            EXPECT_TRUE(IsClosed(cabinets[0])) << c.label;
+            for (const wchar_t* name : {L"a.txt", L"b.bin", L"c.txt"})
+                if (CUtil::FileExists(target + name)) EXPECT_TRUE(IsClosed(target + name)) << c.label;
+        }
+        workerStopFlag = 0;
+    }
+}
+
+// The file's last-write time as the cabinet stores it (local DOS date and time).
+std::pair<WORD, WORD> DosTimeOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    FILETIME local;
+    WORD date = 0, time = 0;
+    FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+    FileTimeToDosDateTime(&local, &date, &time);
+    return {date, time};
+}
+
+TEST_F(EngineTest, NameThatComesTwiceIsPromptedAfterTheFirstIsComplete) {
+    // The second file of the cabinet gets the first one's name (in the same or another case):
+    // written into a folder this run creates, it exists by the time its second copy comes.
+    struct Case {
+        const char* label;
+        const char* secondName;
+    };
+    const Case cases[] = {{"same name", "\\dir\\first.txt"}, {"other case", "\\DIR\\FIRST.TXT"}};
+    for (const auto& c : cases) {
+        CUtil::DeleteTree(target);
+        auto cabinets = WriteTestCabinets(folder.Path(), L"twice", {{"dir\\first.txt", "first copy"}, {"dir\\other.txt", "second copy"}});
+        std::string bytes = ReadBytes(cabinets[0]);
+        size_t name = bytes.find("\\dir\\other.txt");
+        ASSERT_NE(name, std::string::npos);
+        bytes.replace(name, std::strlen(c.secondName), c.secondName);
+        WriteBytes(cabinets[0], bytes);
+        auto stored = DosTimeOf(folder / L"payload_twice\\dir\\first.txt");
+        g_prompts = 0;
+        g_answers = {OVERWRITE_NO};
+        std::string seen;
+        bool closed = false;
+        std::pair<WORD, WORD> stamped;
+        g_onPrompt = [&] {
+            seen = ReadBytes(target + L"dir\\first.txt");
+            closed = IsClosed(target + L"dir\\first.txt");
+            stamped = DosTimeOf(target + L"dir\\first.txt");
+        };
+        CCabDecompressor engine(window);
+        EXPECT_EQ(engine.ExtractCabinet(cabinets[0], target), 0) << c.label;
+        EXPECT_EQ(g_prompts, 1) << c.label;
+        EXPECT_EQ(seen, "first copy") << c.label;
+        EXPECT_TRUE(closed) << c.label;
+        EXPECT_EQ(stamped, stored) << c.label;
+        EXPECT_EQ(ReadBytes(target + L"dir\\first.txt"), "first copy") << c.label;
+    }
+}
+
+TEST_F(EngineTest, OutputThatFailsEndsTheExtractionWhereItFailed) {
+    // The files go to the output writer's thread; its failure must end the extraction as a
+    // failure on the spot would: the same code, system error and file, nothing after it written
+    // or listed, and no file left open.
+    struct Case {
+        const char* label;
+        const wchar_t* cabinet;
+        std::wstring target;
+        std::function<bool()> prepare;  // false: the case cannot run here
+        std::vector<CabTestFile> files;
+        int result;
+        bool systemError;
+        std::wstring failedFile;
+    };
+    const std::wstring smallDrive = L"T:\\EngineFull\\";
+    const Case cases[] = {
+        // A write that fails inside a large file: the small drive T: (2 MiB) is full.
+        {"drive full inside a file", L"full", smallDrive,
+         [&] {
+             ULARGE_INTEGER available, total, free;
+             if (!GetDiskFreeSpaceExW(L"T:\\", &available, &total, &free) || total.QuadPart > 16u * 1024 * 1024)
+                 return false;
+             CUtil::DeleteTree(smallDrive);
+             return true;
+         },
+         {{"a.txt", "before"}, {"b.bin", Incompressible(4 * 1024 * 1024, 11)}, {"c.txt", "after"}},
+         8, false, L"b.bin"},
+        // A file that cannot be created: a file stands where its folder should be.
+        {"file cannot be created", L"blocked", target,
+         [&] {
+             CreateDirectoryW(target.c_str(), nullptr);
+             return WriteBytes(target + L"b", "a file, not a folder");
+         },
+         {{"a.txt", "before"}, {"b\\x.txt", "inside"}, {"c.txt", "after"}},
+         11, true, L"b\\x.txt"},
+    };
+    for (const auto& c : cases) {
+        if (!c.prepare()) {
+            std::cout << "[ SKIPPED  ] " << c.label << ": the small drive T: is not mounted\n";
+            continue;
+        }
+        theInitializer.SetExtractPath(c.target);
+        theInitializer.writtenFiles.clear();
+        auto cabinets = WriteTestCabinets(folder.Path(), c.cabinet, c.files);
+        CCabDecompressor engine(window);
+        EXPECT_EQ(engine.ExtractCabinet(cabinets[0], c.target), c.result) << c.label;
+        EXPECT_EQ(engine.GetLastSystemError() != 0, c.systemError) << c.label;
+        EXPECT_EQ(GetCurrentFilePath(), c.target + c.failedFile) << c.label;
+        EXPECT_EQ(ReadBytes(c.target + L"a.txt"), "before") << c.label;
+        EXPECT_FALSE(CUtil::FileExists(c.target + L"c.txt")) << c.label;
+        EXPECT_EQ(ListOf(theInitializer.writtenFiles),
+                  (std::vector<std::wstring>{c.target + c.failedFile, c.target + L"a.txt"}))
+            << c.label;
+        if (CUtil::FileExists(c.target + c.failedFile)) {
+            EXPECT_TRUE(IsClosed(c.target + c.failedFile)) << c.label;
+        }
+        EXPECT_TRUE(IsClosed(cabinets[0])) << c.label;
+        CUtil::DeleteTree(c.target);
+    }
+}
+
+TEST_F(EngineTest, StopWhileThePromptIsAnsweredClosesTheReplacedFile) {
+    auto cabinets = WriteTestCabinets(folder.Path(), L"stopped",
+                                      {{"a.bin", Incompressible(3 * 1024 * 1024, 5)}, {"b.txt", "new b"}, {"c.txt", "c"}});
+    CreateDirectoryW(target.c_str(), nullptr);
+    WriteBytes(target + L"b.txt", "old b");
+    // The user cancels while the prompt is up, then answers Yes.
+    g_answers = {OVERWRITE_YES};
+    g_onPrompt = [] { workerStopFlag = 1; };
+    CCabDecompressor engine(window);
+    EXPECT_EQ(engine.ExtractCabinet(cabinets[0], target), 11);
+    EXPECT_EQ(engine.GetErrorText(), L"User aborted extraction");
+    EXPECT_EQ(ReadBytes(target + L"a.bin"), Incompressible(3 * 1024 * 1024, 5));
+    EXPECT_TRUE(IsClosed(target + L"a.bin"));
+    EXPECT_TRUE(IsClosed(target + L"b.txt"));
+    EXPECT_FALSE(CUtil::FileExists(target + L"c.txt"));
 }
 
 // Multi-part sets lie beside the running program, where the program looks for them.
@@ -362,6 +542,28 @@ std::string PartSettings(const std::wstring& base, const std::vector<std::wstrin
     }
     return Utf8Of(FormatWide(L"[Package]\nMultiPartDownload=1\nMultipartFileName=%s\n[Qirva]\nGUID2=%d\n", base, setId)) +
            info + hashes;
+}
+
+TEST(FileHashes, SideBySideInTheOrderGiven) {
+    ScratchFolder folder(L"hashes");
+    std::vector<std::wstring> paths = {folder / L"a.bin", folder / L"empty.bin", folder / L"missing.bin",
+                                       folder / L"c.bin", folder / L"d.bin"};
+    WriteBytes(paths[0], Incompressible(3 * 1024 * 1024, 1));
+    WriteBytes(paths[1], "");
+    WriteBytes(paths[3], Incompressible(100, 3));
+    WriteBytes(paths[4], Incompressible(2 * 1024 * 1024 + 1, 4));
+    std::vector<CFileHash> hashes = ComputeFileHashes(paths);
+    ASSERT_EQ(hashes.size(), paths.size());
+    for (size_t i = 0; i < paths.size(); ++i) {
+        std::wstring alone, errorText;
+        unsigned long code = ComputeFileHash(paths[i], alone, errorText);
+        EXPECT_EQ(hashes[i].code, code) << i;
+        EXPECT_EQ(hashes[i].hash, alone) << i;
+        EXPECT_EQ(hashes[i].errorText, errorText) << i;
+    }
+    EXPECT_EQ(hashes[2].code, static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(hashes[1].hash.size(), 32u);
+    EXPECT_TRUE(ComputeFileHashes({}).empty());
 }
 
 std::vector<std::wstring> StatusInOrder(const TextList& status) {

@@ -83,7 +83,12 @@ bool CWorkerNotifier::SendLog(const CWorkerLogRecord& record) const {
 LRESULT HandleWorkerLog(WPARAM wParam) {
     auto* record = reinterpret_cast<CWorkerLogRecord*>(wParam);
     if (!record) return 1;
-    theLog.Log(record->level, record->function.c_str(), record->format.c_str(), record->argument);
+    if (record->moreArguments.empty()) {
+        theLog.Log(record->level, record->function.c_str(), record->format.c_str(), record->argument);
+    } else {
+        record->moreArguments.insert(record->moreArguments.begin(), record->argument);
+        theLog.LogLines(record->level, record->function.c_str(), record->format.c_str(), record->moreArguments);
+    }
     delete record;
     --g_pendingLogRecords;
     return 1;

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 enum : UINT {
     WM_EXTRACT_PROGRESS = WM_USER + 42,   // 1066, wParam: progress command, lParam: argument
@@ -30,11 +32,18 @@ constexpr LPARAM NOTIFY_SEND = 1002;
 
 // A log line that a worker hands to the window thread. Every message carries its own heap copy,
 // which the receiving handler writes and frees, so the worker may reuse its own record at once.
+// moreArguments carries further lines of the same level, function and format, written after the
+// first in one append (the extraction sends the lines of many files in one message).
 struct CWorkerLogRecord {
+    CWorkerLogRecord() = default;
+    CWorkerLogRecord(int level, std::wstring function, std::wstring format, std::wstring argument)
+        : level(level), function(std::move(function)), format(std::move(format)), argument(std::move(argument)) {}
+
     int level = 0;
     std::wstring function;
     std::wstring format;
     std::wstring argument;
+    std::vector<std::wstring> moreArguments;
 };
 
 // A worker's handle on its target window. Messages to a window that no longer exists are
@@ -58,6 +67,6 @@ private:
     HWND window;
 };
 
-// The window's handler of WM_WORKER_LOG: writes the record through the log and frees it.
+// The window's handler of WM_WORKER_LOG: writes the record's lines through the log and frees it.
 // A null record is ignored. Returns 1.
 LRESULT HandleWorkerLog(WPARAM wParam);

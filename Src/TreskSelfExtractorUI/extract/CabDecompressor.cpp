@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/WorkerThread.h"
+#include "extract/CabinetInput.h"
+#include "extract/OutputWriter.h"
 #include "log/BuildLogFile.h"
 #include "package/ExtractorValidator.h"
 #include "package/QirvaInitalizer.h"
@@ -26,8 +28,9 @@ std::mutex g_currentFileMutex;
 std::wstring g_currentFilePath;
 
 constexpr USHORT kNameIsUtf8 = 0x80;
-constexpr USHORT kTimeIsUtc = 0x100;
-constexpr USHORT kKeptAttributes = 0x27;  // read-only, hidden, system, archive
+// What the library gets for every output file: the file itself belongs to the output writer. Odd,
+// so it is never the value of a real handle.
+constexpr INT_PTR kOutputDescriptor = 0x7FFFFFF1;
 
 std::wstring FromUtf8(const char* text) {
     if (!text || !*text) return std::wstring();
@@ -50,6 +53,30 @@ std::wstring FromBytes(const char* text) {
     std::wstring wide;
     for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); c && *c; ++c) wide += wchar_t(*c);
     return wide;
+}
+
+// Paths compared as the file system compares them.
+std::wstring UpperCase(std::wstring text) {
+    if (!text.empty()) CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+bool IsMissing(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    DWORD failure = GetLastError();
+    return failure == ERROR_FILE_NOT_FOUND || failure == ERROR_PATH_NOT_FOUND;
+}
+
+bool IsEmptyFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    bool empty = true;
+    do {
+        if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) empty = false;
+    } while (empty && FindNextFileW(find, &data));
+    FindClose(find);
+    return empty;
 }
 
 void SetCurrentFilePath(const std::wstring& path) {
@@ -99,7 +126,7 @@ bool IsSafeStoredName(const std::wstring& name) {
     return true;
 }
 
-CCabDecompressor::CCabDecompressor(HWND window) : window(window) {}
+CCabDecompressor::CCabDecompressor(HWND window) : window(window), notices(window) {}
 
 CCabDecompressor::~CCabDecompressor() {
     if (context && fdiDestroy) {
@@ -173,30 +200,30 @@ INT_PTR CCabDecompressor::Open(const char* utf8Name, int flags, int /*mode*/) {
         return -1;
     }
     INT_PTR descriptor = reinterpret_cast<INT_PTR>(handle);
-    if (access == GENERIC_READ)
-        inputPositions[descriptor] = 0;
-    else
-        currentOutput = descriptor;
+    if (access == GENERIC_READ) inputs.insert_or_assign(descriptor, CCabinetInput(handle));
     return descriptor;
 }
 
 UINT CCabDecompressor::Read(INT_PTR file, void* buffer, UINT count) {
-    DWORD read = 0;
-    if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer, count, &read, nullptr)) return static_cast<UINT>(-1);
-    auto input = inputPositions.find(file);
-    if (input != inputPositions.end()) {
-        // Every read of a cabinet's first bytes must find the package's own signature, which the
-        // library knows as the standard one.
-        if (input->second == 0 && read >= 4) {
-            if (std::memcmp(buffer, "QRVA", 4) != 0) {
-                error.SetEngineCode(CAB_ERROR_NOT_A_CABINET);
-                return static_cast<UINT>(-1);
-            }
-            std::memcpy(buffer, "MSCF", 4);
-        }
-        input->second += read;
+    auto input = inputs.find(file);
+    if (input == inputs.end()) {
+        DWORD read = 0;
+        if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer, count, &read, nullptr)) return static_cast<UINT>(-1);
+        return read;
     }
-    return read;
+    bool atStart = input->second.Offset() == 0;
+    long read = input->second.Read(buffer, count);
+    if (read < 0) return static_cast<UINT>(-1);
+    // Every read of a cabinet's first bytes must find the package's own signature, which the
+    // library knows as the standard one.
+    if (atStart && read >= 4) {
+        if (std::memcmp(buffer, "QRVA", 4) != 0) {
+            error.SetEngineCode(CAB_ERROR_NOT_A_CABINET);
+            return static_cast<UINT>(-1);
+        }
+        std::memcpy(buffer, "MSCF", 4);
+    }
+    return static_cast<UINT>(read);
 }
 
 UINT CCabDecompressor::Write(INT_PTR file, void* buffer, UINT count) {
@@ -204,6 +231,13 @@ UINT CCabDecompressor::Write(INT_PTR file, void* buffer, UINT count) {
     if (workerStopFlag.load()) {
         if (error.GetErrorCode() == 0) error.SetEngineCode(CAB_ERROR_ABORTED);
         return static_cast<UINT>(-1);
+    }
+    if (file == currentOutput && output) {
+        // The library goes on inflating while the writer writes; a failed write shows here (or
+        // at the next file) and ends the extraction as it would have on the spot.
+        if (OutputFailed()) return static_cast<UINT>(-1);
+        output->Write(buffer, count);
+        return count;
     }
     DWORD written = 0;
     if (!WriteFile(reinterpret_cast<HANDLE>(file), buffer, count, &written, nullptr) || written != count) {
@@ -217,30 +251,31 @@ UINT CCabDecompressor::Write(INT_PTR file, void* buffer, UINT count) {
 
 int CCabDecompressor::Close(INT_PTR file) {
     if (file < 1) return 0;
+    if (file == currentOutput) {
+        // The file ends where the extraction stopped.
+        if (output) output->AbandonFile();
+        currentOutput = 0;
+        return 0;
+    }
     CloseHandle(reinterpret_cast<HANDLE>(file));
-    if (currentOutput == file) currentOutput = 0;
-    inputPositions.erase(file);
+    inputs.erase(file);
     return 0;
 }
 
 long CCabDecompressor::Seek(INT_PTR file, long distance, int origin) {
+    auto input = inputs.find(file);
+    if (input != inputs.end()) return input->second.Seek(distance, origin);
     DWORD method = origin == SEEK_CUR ? FILE_CURRENT : origin == SEEK_END ? FILE_END : FILE_BEGIN;
     DWORD position = SetFilePointer(reinterpret_cast<HANDLE>(file), distance, nullptr, method);
     if (position == INVALID_SET_FILE_POINTER) return -1;
-    auto input = inputPositions.find(file);
-    if (input != inputPositions.end()) input->second = position;
     return static_cast<long>(position);
 }
 
 void CCabDecompressor::LogLine(int level, const wchar_t* function, const std::wstring& text) {
-    CWorkerNotifier notifier(window);
-    if (!notifier.IsAlive()) {
-        theLog.Log(level, function, L"%s", text);
-        return;
-    }
-    // Posted, not sent: the window's thread writes the line while the next file is inflated. The
-    // notifier keeps the backlog bounded and in order with the prompt, which is sent.
-    notifier.PostLog(CWorkerLogRecord{level, function, L"%s", text});
+    // Posted in batches, not sent: the window's thread writes the lines while the next files are
+    // inflated. The notifier keeps the backlog bounded and in order with the prompt, which is sent
+    // once the batches before it are.
+    notices.Line(level, function, text);
 }
 
 int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std::wstring& target) {
@@ -248,11 +283,14 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
     currentOutput = 0;
     currentOutputPath.clear();
     error.Clear();
-    inputPositions.clear();
+    inputs.clear();
     renamedCabinets.clear();
     listedFolders.clear();
     listedFolders.insert(theInitializer.packageFolders.begin(), theInitializer.packageFolders.end());
     lastCreatedFolder.clear();
+    knownFolders.clear();
+    claimedPaths.clear();
+    outputFailureTaken = false;
     g_nextCabinetRequested = false;
     targetFolder = target;
     if (targetFolder.size() > 1 && targetFolder.back() != L'\\') targetFolder += L'\\';
@@ -267,6 +305,9 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
 
     nextCabinetName = name;
     std::string folderUtf8 = ToUtf8(folder);
+    COutputWriter writer(notices);
+    output = &writer;
+    writer.Start();
     while (true) {
         std::string nameUtf8 = ToUtf8(name);
         if (!fdiCopy(context, &nameUtf8[0], &folderUtf8[0], 0, CallbackNotify, nullptr, nullptr)) break;
@@ -274,6 +315,17 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
         name = nextCabinetName;
     }
     if (currentOutput) Close(currentOutput);
+    // A cabinet the library left open when it gave up would keep its folder from being removed.
+    for (auto& input : inputs) CloseHandle(reinterpret_cast<HANDLE>(input.first));
+    inputs.clear();
+    writer.Finish();
+    // A failure the writer met after the library's last callback; it came before anything the
+    // library reported since, so it is the one the extraction ends with.
+    OutputFailed();
+    // Stopped before all was written: the files are not complete.
+    if (writer.WasStopped() && !error.HasError()) error.SetEngineCode(CAB_ERROR_ABORTED);
+    output = nullptr;
+    notices.Flush();
     return error.HasError() ? error.GetErrorCode() : 0;
 }
 
@@ -325,14 +377,15 @@ INT_PTR CCabDecompressor::OnNextCabinet(PFDINOTIFICATION info) {
 
 INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION info) {
     // After a failed write nothing more is extracted.
-    if (error.HasError()) return -1;
-    if (workerStopFlag.load()) {
+    if (OutputFailed() || error.HasError()) return -1;
+    if (StopRequested()) {
         error.SetEngineCode(CAB_ERROR_ABORTED);
         return -1;
     }
     std::wstring stored = (info->attribs & kNameIsUtf8) ? FromUtf8(info->psz1) : FromBytes(info->psz1);
     // A name that would leave the target folder ends the extraction; nothing is written for it.
     if (!IsSafeStoredName(stored)) {
+        if (!SettleOutput()) return -1;
         LogLine(LOG_ERROR, L"FdiCallback", L"Refused unsafe file name in cabinet : " + stored);
         error.SetEngineCode(CAB_ERROR_CORRUPT);
         return -1;
@@ -348,30 +401,37 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION info) {
         error.SetEngineCode(CAB_ERROR_PATH_TOO_LONG);
         return -1;
     }
-    CreateFolderTree(folder);
-    INT_PTR result = FileOverwrite(fullPath);
+    bool freshFolder = CreateFolderTree(folder);
+    INT_PTR result = FileOverwrite(fullPath, freshFolder);
     if (result == -2) {
         error.SetEngineCode(CAB_ERROR_ABORTED);
         return -1;
     }
+    if (result > 0 && result != kOutputDescriptor) {
+        // An existing file opened here: written and closed by the writer like the others.
+        output->AdoptFile(reinterpret_cast<HANDLE>(result), fullPath);
+        result = kOutputDescriptor;
+    }
+    currentOutput = result > 0 ? result : 0;
     return result;
 }
 
+bool CCabDecompressor::StopRequested() {
+    // The safe point of the extraction worker, where it waits while the cancel question is up.
+    // Waiting costs a call into the system, so the safe point is taken at most every 50 ms (the
+    // output writer goes on meanwhile); the stop flag is read on every file.
+    DWORD now = GetTickCount();
+    if (now - lastSafePoint < 50) return workerStopFlag.load() != 0;
+    lastSafePoint = now;
+    return WorkerShouldStop();
+}
+
 INT_PTR CCabDecompressor::OnCloseFile(PFDINOTIFICATION info) {
-    std::wstring stored = (info->attribs & kNameIsUtf8) ? FromUtf8(info->psz1) : FromBytes(info->psz1);
-    if (!stored.empty() && stored[0] != L'\\') stored = L"\\" + stored;
-    std::wstring path = targetFolder.substr(0, targetFolder.size() - 1) + stored;
-    // The times go onto the handle that wrote the file: reopening every file only to stamp it
-    // costs more than the data of a small file.
-    SetFileTimeAndAttributes(path, info->date, info->time, info->attribs, reinterpret_cast<HANDLE>(info->hf));
-    Close(info->hf);
-    // Every file written here was created new and so carries the archive attribute already;
-    // setting only that once more would cost a second update of every file.
-    if ((info->attribs & kKeptAttributes) != FILE_ATTRIBUTE_ARCHIVE)
-        ApplyAttributes(path, info->attribs);
-    else
-        replacedFile = false;
-    CWorkerNotifier(window).Notify(WM_EXTRACT_PROGRESS, PROGRESS_STEP, 0);
+    // The writer stamps the stored times (not onto a replaced file), closes the file, sets the
+    // stored attributes and moves the progress on, after the file's last write.
+    if (info->hf == currentOutput && output) output->CloseFile(info->date, info->time, info->attribs, replacedFile);
+    currentOutput = 0;
+    replacedFile = false;
     return TRUE;
 }
 
@@ -383,10 +443,19 @@ INT_PTR CCabDecompressor::OpenOutput(const std::wstring& path, int createFlags) 
     return descriptor;
 }
 
-INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path) {
+INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path, bool freshFolder) {
     const wchar_t* function = L"FileOverwrite";
-    // A file that is not there yet is created in one step: asking first whether it exists would
-    // look the path up twice for every file of the package.
+    // A new file is recorded, created and written by the output writer while the library goes
+    // on. In a folder that holds only what this run writes, no lookup is needed at all.
+    bool claimed = !claimedPaths.insert(UpperCase(path)).second;
+    if (!claimed && (freshFolder || IsMissing(path))) {
+        output->Note([this, path] { RecordExtractedFile(path); });
+        output->NewFile(path);
+        return kOutputDescriptor;
+    }
+    // The file is there (or cannot be looked at): the prompt and the log see every earlier file
+    // complete.
+    if (!SettleOutput()) return -1;
     unsigned long earlierSystemError = lastSystemError;
     INT_PTR created = OpenOutput(path, _O_EXCL);
     if (created != -1 || lastSystemError != ERROR_FILE_EXISTS) {
@@ -398,6 +467,7 @@ INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path) {
 
     int decision = overwriteDecision.load();
     if (!theInitializer.GetApplyToAll() || decision == OVERWRITE_YES || decision == OVERWRITE_NO) {
+        notices.Flush();
         CWorkerNotifier(window).Send(WM_OVERWRITE_PROMPT, 0, 0);
         decision = overwriteDecision.load();
     }
@@ -442,80 +512,78 @@ void CCabDecompressor::RecordExtractedFile(const std::wstring& path) {
     theInitializer.packageFiles.push_front(path);
 }
 
-int CCabDecompressor::CreateFolderTree(const std::wstring& folderIn) {
-    std::wstring folder = folderIn;
+bool CCabDecompressor::CreateFolderTree(const std::wstring& folder) {
     std::wstring chain = folder;
     while (!chain.empty() && chain.back() == L'\\') chain.pop_back();
     std::wstring root = theInitializer.GetExtractPath();
     while (!root.empty() && root.back() == L'\\') root.pop_back();
-    auto& packageFolders = theInitializer.packageFolders;
     while (_wcsicmp(chain.c_str(), root.c_str()) != 0) {
         if (!listedFolders.insert(chain).second) break;
-        packageFolders.push_front(chain);
+        output->Note([chain] { theInitializer.packageFolders.push_front(chain); });
         size_t slash = chain.find_last_of(L'\\');
         if (slash == std::wstring::npos) break;
         chain = chain.substr(0, slash);
     }
 
     // Files come folder by folder: the folder of the previous file needs no second look.
-    if (folder == lastCreatedFolder) return 0;
+    if (folder != lastCreatedFolder) {
+        lastFolderFresh = IsFreshFolder(folder);
+        lastCreatedFolder = folder;
+    }
+    return lastFolderFresh;
+}
+
+bool CCabDecompressor::IsFreshFolder(const std::wstring& folder) {
+    std::wstring key = UpperCase(folder);
+    auto known = knownFolders.find(key);
+    if (known != knownFolders.end()) return known->second;
+    bool fresh = true;
     DWORD attributes = GetFileAttributesW(folder.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        lastCreatedFolder = folder;
-        return 0;
-    }
-    std::wstring parent = folder;
-    if (!parent.empty() && parent.back() == L'\\') parent.pop_back();
-    size_t slash = parent.find_last_of(L'\\');
-    if (slash == std::wstring::npos) return ERROR_PATH_NOT_FOUND;
-    parent = parent.substr(0, slash + 1);
-    if (parent.size() > 3) {
-        int result = CreateFolderTree(parent);
-        if (result != 0) return result;
-    }
-    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
-        DWORD failure = GetLastError();
-        if (failure != ERROR_ALREADY_EXISTS) return static_cast<int>(failure);
+        fresh = IsEmptyFolder(folder);
     } else {
-        theInitializer.createdFolders.push_front(folder);
-    }
-    lastCreatedFolder = folder;
-    return 0;
-}
-
-void CCabDecompressor::SetFileTimeAndAttributes(const std::wstring& path, USHORT date, USHORT time, USHORT attributes,
-                                                HANDLE openFile) {
-    HANDLE file = openFile;
-    if (!file || file == INVALID_HANDLE_VALUE) {
-        file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return;
-    }
-    if (!replacedFile) {
-        FILETIME stored, utc;
-        if (DosDateTimeToFileTime(date, time, &stored)) {
-            if (attributes & kTimeIsUtc)
-                utc = stored;
-            else
-                LocalFileTimeToFileTime(&stored, &utc);
-            SetFileTime(file, &utc, nullptr, &utc);
+        std::wstring parent = folder;
+        if (!parent.empty() && parent.back() == L'\\') parent.pop_back();
+        size_t slash = parent.find_last_of(L'\\');
+        if (slash != std::wstring::npos) {
+            parent = parent.substr(0, slash + 1);
+            if (parent.size() > 3) IsFreshFolder(parent);
+            // A folder that cannot be made shows when its first file is created.
+            output->CreateFolder(folder, [folder] { theInitializer.createdFolders.push_front(folder); });
+            claimedPaths.insert(UpperCase(folder.substr(0, folder.size() - 1)));
         }
     }
-    if (file != openFile) {
-        CloseHandle(file);
-        ApplyAttributes(path, attributes);
-    }
+    knownFolders[key] = fresh;
+    return fresh;
 }
 
-void CCabDecompressor::ApplyAttributes(const std::wstring& path, USHORT attributes) {
-    SetFileAttributesW(path.c_str(), (attributes & kKeptAttributes) ? (attributes & kKeptAttributes) : FILE_ATTRIBUTE_NORMAL);
-    replacedFile = false;
+bool CCabDecompressor::SettleOutput() {
+    if (output) output->Drain();
+    return !OutputFailed();
+}
+
+bool CCabDecompressor::OutputFailed() {
+    if (!output || !output->HasFailed()) return false;
+    if (!outputFailureTaken) {
+        outputFailureTaken = true;
+        const COutputWriter::Failure& failure = output->GetFailure();
+        // The same outcome as a failure on the spot: a file that cannot be created ends the
+        // extraction with its system error, a failed write with the write error.
+        if (failure.opening) {
+            lastSystemError = failure.systemError;
+            error.SetEngineCode(CAB_ERROR_ABORTED);
+        } else {
+            error.SetEngineCode(CAB_ERROR_WRITE);
+        }
+        SetCurrentFilePath(failure.path);
+    }
+    return true;
 }
 
 bool CCabDecompressor::IsCabinet(const std::wstring& path, FDICABINETINFO* info) {
     if (!context) return false;
     error.Clear();
-    inputPositions.clear();
+    inputs.clear();
     std::string name = ToUtf8(path);
     INT_PTR file = Open(name.c_str(), _O_RDONLY | _O_BINARY | _O_SEQUENTIAL, 0);
     if (file < 1) return false;

@@ -10,10 +10,15 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "app/WorkerMessages.h"
 #include "extract/CabError.h"
+#include "extract/CabinetInput.h"
+#include "extract/WindowNotices.h"
+
+class COutputWriter;
 
 // Answers of the overwrite prompt, written by the window that shows it.
 enum : int {
@@ -62,23 +67,32 @@ private:
     INT_PTR OnNextCabinet(PFDINOTIFICATION info);
     INT_PTR OnCopyFile(PFDINOTIFICATION info);
     INT_PTR OnCloseFile(PFDINOTIFICATION info);
-    INT_PTR FileOverwrite(const std::wstring& path);
+    // Whether the worker must stop, asked once per file; waits while the worker is held.
+    bool StopRequested();
+    // A file in a folder that holds only what this run writes (freshFolder) or that is not there
+    // is handed to the output writer; an existing one goes through the overwrite prompt.
+    INT_PTR FileOverwrite(const std::wstring& path, bool freshFolder);
     // Logs a file that is being written and lists it among the written and the package files.
     void RecordExtractedFile(const std::wstring& path);
     // Opens an output file for writing through the open primitive; createFlags adds _O_EXCL (only a
     // new file) or nothing (create or open).
     INT_PTR OpenOutput(const std::wstring& path, int createFlags);
-    int CreateFolderTree(const std::wstring& folder);
-    // Stamps the stored date and time (on openFile when given, else on the file reopened) and sets
-    // the stored attributes once the file is closed.
-    void SetFileTimeAndAttributes(const std::wstring& path, USHORT date, USHORT time, USHORT attributes,
-                                  HANDLE openFile = nullptr);
-    void ApplyAttributes(const std::wstring& path, USHORT attributes);
+    // Lists the folder and its parents below the extraction root among the package folders and
+    // has the output writer create what is missing. Returns whether the folder holds only files
+    // this run writes: one this run creates, or one that was empty when first seen.
+    bool CreateFolderTree(const std::wstring& folder);
+    bool IsFreshFolder(const std::wstring& folder);
+    // Waits until the output writer has carried out everything handed to it; false when it failed.
+    bool SettleOutput();
+    // Whether the output writer failed; the first time, its failure becomes the engine's.
+    bool OutputFailed();
     void LogLine(int level, const wchar_t* function, const std::wstring& text);
 
     unsigned long lastSystemError = 0;
     bool replacedFile = false;
     HWND window;
+    // The engine's log lines and progress steps on their way to the window.
+    CWindowNotices notices;
     std::wstring targetFolder;
     std::wstring nextCabinetName;
     CError error;
@@ -88,19 +102,31 @@ private:
     decltype(&FDICopy) fdiCopy = nullptr;
     decltype(&FDIIsCabinet) fdiIsCabinet = nullptr;
     decltype(&FDIDestroy) fdiDestroy = nullptr;
-    // Files the library opened for reading, with their current offset (the signature is checked
-    // on every read that starts at offset 0).
-    std::map<INT_PTR, int64_t> inputPositions;
+    // Files the library opened for reading, read through a read-ahead buffer; the signature is
+    // checked on every read that starts at offset 0.
+    std::map<INT_PTR, CCabinetInput> inputs;
+    // The descriptor the library writes the current file to (0 = none); its data goes to the
+    // output writer, which runs while ExtractCabinet does.
     INT_PTR currentOutput = 0;
     std::wstring currentOutputPath;
+    COutputWriter* output = nullptr;
+    bool outputFailureTaken = false;
     // Multi-part packages: the next-cabinet names stored in the cabinets, mapped to the names of
     // the part files on disk.
     std::map<std::string, std::string> renamedCabinets;
     // The folders already in the package-folders list, so that listing a file's folders does not
     // walk the whole list for every file.
     std::unordered_set<std::wstring> listedFolders;
-    // The folder of the previous file, known to exist.
+    // The folder of the previous file, known to exist (or to be created first), and whether it
+    // holds only what this run writes.
     std::wstring lastCreatedFolder;
+    bool lastFolderFresh = false;
+    DWORD lastSafePoint = 0;
+    // Every folder looked at (by its upper-cased path), and whether it holds only what this run writes.
+    std::unordered_map<std::wstring, bool> knownFolders;
+    // Upper-cased paths of the files and folders this run creates: a name that comes twice is an
+    // existing file the second time.
+    std::unordered_set<std::wstring> claimedPaths;
 };
 
 // A stored name that stays inside the target folder: relative, no drive, no colon, no ".." or

@@ -3,9 +3,30 @@
 #include <windows.h>
 #include <wincrypt.h>
 
+#include <algorithm>
+#include <atomic>
 #include <vector>
 
 #include "log/LogFile.h"
+
+namespace {
+
+struct HashJob {
+    const std::vector<std::wstring>* paths;
+    std::vector<CFileHash>* results;
+    std::atomic<size_t> next{0};
+};
+
+DWORD WINAPI HashFiles(LPVOID argument) {
+    auto* job = static_cast<HashJob*>(argument);
+    for (size_t i = job->next++; i < job->paths->size(); i = job->next++) {
+        CFileHash& result = (*job->results)[i];
+        result.code = ComputeFileHash((*job->paths)[i], result.hash, result.errorText);
+    }
+    return 0;
+}
+
+}  // namespace
 
 unsigned long ComputeFileHash(const std::wstring& path, std::wstring& hash, std::wstring& errorText) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -60,4 +81,27 @@ unsigned long ComputeFileHash(const std::wstring& path, std::wstring& hash, std:
     if (provider) CryptReleaseContext(provider, 0);
     CloseHandle(file);
     return error;
+}
+
+std::vector<CFileHash> ComputeFileHashes(const std::vector<std::wstring>& paths) {
+    std::vector<CFileHash> results(paths.size());
+    HashJob job;
+    job.paths = &paths;
+    job.results = &results;
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    size_t threadCount = std::min<size_t>(paths.size(), std::max<DWORD>(system.dwNumberOfProcessors, 1));
+    size_t helpers = threadCount > 0 ? threadCount - 1 : 0;
+    std::vector<HANDLE> threads;
+    for (size_t i = 0; i < helpers; ++i) {
+        HANDLE thread = CreateThread(nullptr, 0, HashFiles, &job, 0, nullptr);
+        if (thread) threads.push_back(thread);
+    }
+    // The calling thread hashes too; without helpers it hashes every file.
+    HashFiles(&job);
+    for (HANDLE thread : threads) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+    return results;
 }

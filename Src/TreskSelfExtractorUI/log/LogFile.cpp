@@ -117,6 +117,19 @@ int CLogFile::LogFormatted(int level, const wchar_t* function, const wchar_t* fo
     return 0;
 }
 
+int CLogFile::LogLines(int level, const wchar_t* function, const wchar_t* format,
+                       const std::vector<std::wstring>& arguments) {
+    if (Filtered(level) || arguments.empty()) return 0;
+    std::wstring column = FormatWide(L"%-35.45s", function ? function : L"");
+    std::wstring text;
+    for (const auto& argument : arguments) {
+        text += MakeLine(level, column, L" |", FormatWideRaw(format, argument.c_str()) + L"\n");
+        Count(level);
+    }
+    Append(text, false);
+    return 0;
+}
+
 int CLogFile::LogUnnamedFormatted(int level, const wchar_t* format, ...) {
     if (Filtered(level)) return 0;
     va_list args;

@@ -1,6 +1,6 @@
 #pragma once
-// Line-oriented text log shared by the whole program. Every call opens the file, appends one
-// line and closes it again, so the file is complete on disk after each line.
+// Line-oriented text log shared by the whole program. Every call opens the file, appends its
+// line (or lines) and closes it again, so the file is complete on disk after each call.
 
 #include <cstdarg>
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #include "util/Format.h"
 #include <type_traits>
+#include <vector>
 
 enum LogLevel : int {
     LOG_ERROR = 0,
@@ -41,6 +42,8 @@ public:
     int Log(int level, const wchar_t* function, const wchar_t* format, const Args&... args) {
         return LogFormatted(level, function, format, formatdetail::Pass(args)...);
     }
+    // One line per argument, each formatted with format (one %s), in one append.
+    int LogLines(int level, const wchar_t* function, const wchar_t* format, const std::vector<std::wstring>& arguments);
     template <typename... Args>
     int LogUnnamed(int level, const wchar_t* format, const Args&... args) {
         return LogUnnamedFormatted(level, format, formatdetail::Pass(args)...);

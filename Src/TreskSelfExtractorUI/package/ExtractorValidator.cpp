@@ -271,26 +271,31 @@ int CExtractorValidator::ValidateParts(std::wstring& missingPart, TextList& stat
     if (GetValidPartName(missingPart, status).empty()) return -2;
     std::wstring folder = CUtil::GetProgramFolder();
     CUtil::AddTrailingBackslash(folder);
+    // The listed parts that are there are hashed first, side by side.
+    std::vector<std::wstring> present;
+    for (int n = 1; !GetSettingString(settingsPath, L"PartFileIno", FormatWide(L"%03d", n).c_str()).empty(); ++n)
+        if (CUtil::FileExists(folder + PartName(n))) present.push_back(folder + PartName(n));
+    std::vector<CFileHash> hashes = ComputeFileHashes(present);
+    size_t hashed = 0;
     int result = 0;
     for (int n = 1;; ++n) {
         std::wstring key = FormatWide(L"%03d", n);
         if (GetSettingString(settingsPath, L"PartFileIno", key.c_str()).empty()) break;
         std::wstring path = folder + PartName(n);
         status.push_front(FormatWide(L"Validating cabinet : %s", path));
-        if (!CUtil::FileExists(path)) {
+        if (hashed >= hashes.size() || present[hashed] != path) {
             result = -2;
             missingPart = path;
             status.push_front(FormatWide(L"Multi part File not found : %s", path));
             continue;
         }
-        std::wstring hash, errorText;
-        unsigned long code = ComputeFileHash(path, hash, errorText);
-        if (code != 0) {
-            status.push_front(FormatWide(L"%s : Return Code : %d", errorText, static_cast<int>(code)));
+        const CFileHash& hash = hashes[hashed++];
+        if (hash.code != 0) {
+            status.push_front(FormatWide(L"%s : Return Code : %d", hash.errorText, static_cast<int>(hash.code)));
         } else {
             std::wstring expected = GetSettingString(settingsPath, L"HashCode", key.c_str());
             status.push_front(FormatWide(L"Hash code for : %s is :%s", path, expected));
-            if (hash != expected) {
+            if (hash.hash != expected) {
                 result = -5;
                 missingPart = path;
                 status.push_front(FormatWide(L"File is corrupt  : %s", path));

@@ -13,7 +13,7 @@ ProgressUpdate ApplyProgressCommand(ProgressState& state, int command, int64_t n
     if (n < 0) n = 0;
     switch (command) {
         case 1:
-            if (state.stepCount < MAX_RANGE) ++state.stepCount;
+            state.stepCount = Capped(int64_t{state.stepCount} + (n > 0 ? n : 1));
             update.setPosition = true;
             update.position = state.stepCount;
             break;

@@ -28,8 +28,8 @@ struct ProgressUpdate {
     int headingText = 0;  // UI text of the heading: 506 (progress page only); 0 for none
 };
 
-// Applies progress command command (1 step, 2 position 2, 3 extraction range for n files,
-// 4 delete phase) with argument n to state. Unknown commands change nothing. A negative n counts
+// Applies progress command command (1 step, n steps when n > 0; 2 position 2, 3 extraction range
+// for n files, 4 delete phase) with argument n to state. Unknown commands change nothing. A negative n counts
 // as 0; the range is capped at the largest 32-bit value.
 ProgressUpdate ApplyProgressCommand(ProgressState& state, int command, int64_t n, ProgressOwner owner);
 

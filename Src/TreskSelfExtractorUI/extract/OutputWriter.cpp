@@ -1,0 +1,273 @@
+#include "extract/OutputWriter.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/WorkerThread.h"
+
+namespace {
+
+// 64 buffers of 256 KiB: a buffer that stays in the processor's cache between the library's thread
+// filling it and the writer writing it costs several times less per byte than one of megabytes,
+// and together (16 MiB) they carry the writer through a run of small files (whose creation costs
+// far more than their inflating) while the library's thread goes on.
+constexpr uint32_t kChunkBytes = 256 * 1024;
+constexpr size_t kChunkCount = 64;
+// A chunk also goes to the writer once it holds this many steps (a run of empty files).
+constexpr size_t kMaxOpsPerChunk = 1024;
+
+constexpr USHORT kTimeIsUtc = 0x100;
+constexpr USHORT kKeptAttributes = 0x27;  // read-only, hidden, system, archive
+
+}  // namespace
+
+COutputWriter::COutputWriter(CWindowNotices& notices) : notices(notices), chunks(kChunkCount) {
+    for (Chunk& chunk : chunks) {
+        chunk.data.reset(new char[kChunkBytes]);
+        spare.push_back(&chunk);
+    }
+}
+
+COutputWriter::~COutputWriter() {
+    Finish();
+}
+
+void COutputWriter::Start() {
+    if (!thread) thread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+}
+
+DWORD WINAPI COutputWriter::ThreadProc(LPVOID self) {
+    static_cast<COutputWriter*>(self)->Run();
+    return 0;
+}
+
+void COutputWriter::Run() {
+    while (true) {
+        AcquireSRWLockExclusive(&lock);
+        while (waiting.empty() && !quit) {
+            idle.store(true, std::memory_order_relaxed);
+            SleepConditionVariableSRW(&workReady, &lock, INFINITE, 0);
+        }
+        idle.store(false, std::memory_order_relaxed);
+        if (waiting.empty()) {
+            ReleaseSRWLockExclusive(&lock);
+            break;
+        }
+        Chunk* chunk = waiting.front();
+        waiting.pop_front();
+        busy = true;
+        ReleaseSRWLockExclusive(&lock);
+
+        Carry(*chunk);
+
+        AcquireSRWLockExclusive(&lock);
+        spare.push_back(chunk);
+        bool more = !waiting.empty();
+        ReleaseSRWLockExclusive(&lock);
+        WakeAllConditionVariable(&chunkDone);
+        // Out of work: what was gathered for the window goes out before the writer waits (still
+        // busy, so a caller that drains finds it sent).
+        if (!more) notices.Flush();
+        AcquireSRWLockExclusive(&lock);
+        busy = false;
+        ReleaseSRWLockExclusive(&lock);
+        WakeAllConditionVariable(&chunkDone);
+    }
+}
+
+COutputWriter::Op& COutputWriter::Append(OpKind kind) {
+    if (filling && filling->ops.size() >= kMaxOpsPerChunk) Submit();
+    if (!filling) {
+        AcquireSRWLockExclusive(&lock);
+        while (spare.empty()) SleepConditionVariableSRW(&chunkDone, &lock, INFINITE, 0);
+        filling = spare.back();
+        spare.pop_back();
+        ReleaseSRWLockExclusive(&lock);
+    }
+    filling->ops.emplace_back();
+    filling->ops.back().kind = kind;
+    return filling->ops.back();
+}
+
+void COutputWriter::Submit() {
+    Chunk* chunk = filling;
+    if (!chunk) return;
+    filling = nullptr;
+    if (!thread) {
+        Carry(*chunk);
+        spare.push_back(chunk);
+        notices.Flush();
+        return;
+    }
+    AcquireSRWLockExclusive(&lock);
+    waiting.push_back(chunk);
+    ReleaseSRWLockExclusive(&lock);
+    WakeConditionVariable(&workReady);
+}
+
+void COutputWriter::CreateFolder(const std::wstring& folder, std::function<void()> onCreated) {
+    Op& op = Append(OpKind::Folder);
+    op.path = folder;
+    op.note = std::move(onCreated);
+}
+
+void COutputWriter::Note(std::function<void()> note) {
+    Append(OpKind::Note).note = std::move(note);
+}
+
+void COutputWriter::NewFile(const std::wstring& path) {
+    Append(OpKind::Create).path = path;
+}
+
+void COutputWriter::AdoptFile(HANDLE file, const std::wstring& path) {
+    Op& op = Append(OpKind::Adopt);
+    op.file = file;
+    op.path = path;
+}
+
+void COutputWriter::Write(const void* data, UINT size) {
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        if (filling && filling->used == kChunkBytes) Submit();
+        // Consecutive writes of the file become one write: the step before is extended.
+        if (!filling || filling->ops.empty() || filling->ops.back().kind != OpKind::Write) {
+            Op& op = Append(OpKind::Write);
+            op.offset = filling->used;
+        }
+        Chunk& chunk = *filling;
+        uint32_t part = std::min<uint32_t>(size, kChunkBytes - chunk.used);
+        std::memcpy(chunk.data.get() + chunk.used, bytes, part);
+        chunk.ops.back().size += part;
+        chunk.used += part;
+        bytes += part;
+        size -= part;
+    }
+    if (filling && filling->used == kChunkBytes) Submit();
+}
+
+void COutputWriter::CloseFile(USHORT date, USHORT time, USHORT attributes, bool keepTimes) {
+    Op& op = Append(OpKind::Close);
+    op.date = date;
+    op.time = time;
+    op.attributes = attributes;
+    op.keepTimes = keepTimes;
+    // A writer with nothing to do takes the files so far at once instead of when the chunk is full.
+    if (idle.load(std::memory_order_relaxed)) Submit();
+}
+
+void COutputWriter::AbandonFile() {
+    Append(OpKind::Abandon);
+}
+
+void COutputWriter::Drain() {
+    if (filling && (filling->used > 0 || !filling->ops.empty())) Submit();
+    if (!thread) return;
+    AcquireSRWLockExclusive(&lock);
+    while (!waiting.empty() || busy) SleepConditionVariableSRW(&chunkDone, &lock, INFINITE, 0);
+    ReleaseSRWLockExclusive(&lock);
+}
+
+void COutputWriter::Finish() {
+    Submit();
+    if (thread) {
+        AcquireSRWLockExclusive(&lock);
+        quit = true;
+        ReleaseSRWLockExclusive(&lock);
+        WakeConditionVariable(&workReady);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        thread = nullptr;
+    }
+    if (current) CloseHandle(current);
+    current = nullptr;
+}
+
+void COutputWriter::Carry(Chunk& chunk) {
+    for (Op& op : chunk.ops) CarryOne(op, chunk.data.get());
+    chunk.ops.clear();
+    chunk.used = 0;
+}
+
+void COutputWriter::CarryOne(Op& op, const char* data) {
+    // A stop request ends the work at once: what is left is dropped, open files are closed.
+    if (!stopped.load(std::memory_order_relaxed) && workerStopFlag.load()) stopped = true;
+    bool active = !failed.load(std::memory_order_relaxed) && !stopped.load(std::memory_order_relaxed);
+    switch (op.kind) {
+        case OpKind::Folder:
+            if (active && CreateDirectoryW(op.path.c_str(), nullptr) && op.note) op.note();
+            break;
+        case OpKind::Note:
+            if (active) op.note();
+            break;
+        case OpKind::Create:
+            if (!active) break;
+            currentPath = op.path;
+            // No read-ahead hint: the file is only written.
+            current = CreateFileW(op.path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (current == INVALID_HANDLE_VALUE) {
+                current = nullptr;
+                Fail(true, GetLastError());
+            }
+            break;
+        case OpKind::Adopt:
+            if (!active) {
+                CloseHandle(op.file);
+                break;
+            }
+            current = op.file;
+            currentPath = op.path;
+            break;
+        case OpKind::Write: {
+            if (!active || !current) break;
+            DWORD written = 0;
+            if (!WriteFile(current, data + op.offset, op.size, &written, nullptr) || written != op.size)
+                Fail(false, GetLastError());
+            break;
+        }
+        case OpKind::Close:
+            CloseCurrent(op);
+            break;
+        case OpKind::Abandon:
+            if (current) CloseHandle(current);
+            current = nullptr;
+            break;
+    }
+}
+
+void COutputWriter::CloseCurrent(const Op& op) {
+    if (!current) return;
+    // After a stop or a failure the file is closed as it stands: a file cut off by a failed write
+    // gets no stored times and attributes, and counts as no extracted file.
+    if (stopped.load(std::memory_order_relaxed) || failed.load(std::memory_order_relaxed)) {
+        CloseHandle(current);
+        current = nullptr;
+        return;
+    }
+    // The times go onto the handle that wrote the file: reopening every file only to stamp it
+    // costs more than the data of a small file.
+    if (!op.keepTimes) {
+        FILETIME stored, utc;
+        if (DosDateTimeToFileTime(op.date, op.time, &stored)) {
+            if (op.attributes & kTimeIsUtc)
+                utc = stored;
+            else
+                LocalFileTimeToFileTime(&stored, &utc);
+            SetFileTime(current, &utc, nullptr, &utc);
+        }
+    }
+    CloseHandle(current);
+    current = nullptr;
+    // Every file written here was created new and so carries the archive attribute already;
+    // setting only that once more would cost a second update of every file.
+    USHORT kept = op.attributes & kKeptAttributes;
+    if (kept != FILE_ATTRIBUTE_ARCHIVE) SetFileAttributesW(currentPath.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+    notices.Step();
+}
+
+void COutputWriter::Fail(bool opening, unsigned long systemError) {
+    failure.opening = opening;
+    failure.systemError = opening ? systemError : 0;
+    failure.path = currentPath;
+    failed.store(true, std::memory_order_release);
+}

@@ -1,0 +1,118 @@
+#pragma once
+// The output side of an extraction on a thread of its own: the library's thread hands over the
+// files' data and what is to be done with them, and goes on inflating while the writer creates,
+// writes, stamps and closes the files. Everything handed over is carried out in the order given,
+// so the files, the log lines and the records come out as if they had been done on the spot.
+//
+// Data is gathered into a few large buffers (consecutive writes of one file become one write);
+// the library's thread waits only when all of them are full. A failure (a file that cannot be
+// created, a write that fails) stops the writer at that point: nothing handed over after it is
+// carried out, except that open files are closed. A stop request (the worker stop flag) does the
+// same, without stamping the files.
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "extract/WindowNotices.h"
+
+class COutputWriter {
+public:
+    // notices gets one progress step for every file closed, and is flushed whenever the writer
+    // runs out of work; the writer's thread uses it (and the notes' log lines) while it runs.
+    explicit COutputWriter(CWindowNotices& notices);
+    ~COutputWriter();
+    COutputWriter(const COutputWriter&) = delete;
+    COutputWriter& operator=(const COutputWriter&) = delete;
+
+    // Starts the writer's thread; without one, everything is carried out at once by the caller.
+    void Start();
+
+    // What is handed over, carried out in this order on the writer's thread.
+    // Creates the folder; onCreated runs only when this call created it.
+    void CreateFolder(const std::wstring& folder, std::function<void()> onCreated);
+    // Runs note (a record or a log line that belongs at this point of the order).
+    void Note(std::function<void()> note);
+    // Creates a new file (it must not exist) and makes it the file written to.
+    void NewFile(const std::wstring& path);
+    // Makes a file the caller opened the file written to; the writer closes it.
+    void AdoptFile(HANDLE file, const std::wstring& path);
+    void Write(const void* data, UINT size);
+    // Closes the file written to: the stored date and time (unless keepTimes) go onto it first,
+    // the stored attributes after; then one progress step.
+    void CloseFile(USHORT date, USHORT time, USHORT attributes, bool keepTimes);
+    // Closes the file written to as it stands (an extraction that ended inside it).
+    void AbandonFile();
+
+    // Waits until everything handed over is carried out.
+    void Drain();
+    // Carries out what is left and ends the thread.
+    void Finish();
+
+    struct Failure {
+        bool opening = false;           // the file could not be created (else a write failed)
+        unsigned long systemError = 0;  // the platform's error of a failed creation
+        std::wstring path;              // the file that failed
+    };
+    // Cheap enough to ask on every write.
+    bool HasFailed() const { return failed.load(std::memory_order_acquire); }
+    // Valid once HasFailed.
+    const Failure& GetFailure() const { return failure; }
+    // A stop request left work undone.
+    bool WasStopped() const { return stopped.load(); }
+
+private:
+    enum class OpKind : uint8_t { Folder, Note, Create, Adopt, Write, Close, Abandon };
+    struct Op {
+        OpKind kind = OpKind::Note;
+        uint32_t offset = 0, size = 0;  // Write: bytes in the chunk's data
+        USHORT date = 0, time = 0, attributes = 0;
+        bool keepTimes = false;
+        HANDLE file = nullptr;  // Adopt
+        std::wstring path;
+        std::function<void()> note;
+    };
+    struct Chunk {
+        std::unique_ptr<char[]> data;
+        uint32_t used = 0;
+        std::vector<Op> ops;
+    };
+
+    static DWORD WINAPI ThreadProc(LPVOID self);
+    void Run();
+    // A new step at the end of the chunk being filled (waits for a free chunk).
+    Op& Append(OpKind kind);
+    // Hands the chunk being filled to the writer.
+    void Submit();
+    void Carry(Chunk& chunk);
+    void CarryOne(Op& op, const char* data);
+    void CloseCurrent(const Op& op);
+    void Fail(bool opening, unsigned long systemError);
+
+    CWindowNotices& notices;
+    std::vector<Chunk> chunks;
+    // Chunks waiting for the writer, chunks free for the caller, the one the caller fills.
+    std::deque<Chunk*> waiting;
+    std::vector<Chunk*> spare;
+    Chunk* filling = nullptr;
+    bool busy = false;  // the writer is carrying out a chunk
+    bool quit = false;
+    std::atomic<bool> idle{false};  // the writer waits for work
+    SRWLOCK lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE workReady = CONDITION_VARIABLE_INIT;
+    CONDITION_VARIABLE chunkDone = CONDITION_VARIABLE_INIT;
+    HANDLE thread = nullptr;
+
+    // The writer's own state.
+    HANDLE current = nullptr;
+    std::wstring currentPath;
+    std::atomic<bool> failed{false};
+    std::atomic<bool> stopped{false};
+    Failure failure;
+};
