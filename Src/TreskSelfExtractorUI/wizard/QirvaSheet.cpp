@@ -138,24 +138,24 @@ void CQirvaSheet::CreateNavigationButtons() {
     // The buttons take the colour of the bottom band around them.
     COLORREF colour = bottomImage.PixelColour(20, 20, RGB(255, 255, 255));
     NavigationButtonRects rects = NavigationButtonLayout(pageRect.right, pageBottom, bandHeight);
-    struct Spec {
+    struct Planned {
         std::unique_ptr<CQirvaButton>& button;
         int id;
         int text;
         LayoutRect rect;
         bool visible;
     };
-    Spec specs[] = {{backButton, NAV_BACK_ID, 110, rects.back, true},
+    Planned plan[] = {{backButton, NAV_BACK_ID, 110, rects.back, true},
                     {nextButton, NAV_NEXT_ID, 111, rects.next, true},
                     {cancelButton, NAV_CANCEL_ID, 112, rects.cancel, true},
                     {finishButton, NAV_FINISH_ID, 114, rects.finish, false}};
-    for (auto& spec : specs) {
-        spec.button = std::make_unique<CQirvaButton>(::GetText(spec.text), Hwnd());
-        spec.button->SetBackgroundColour(colour);
-        spec.button->SetEnabledLook(spec.visible ? 1 : 0);
-        spec.button->Create(Hwnd(), spec.id, ScaledButtonRect(spec.rect, pageRect.right), spec.visible);
-        SetWindowPos(spec.button->Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        spec.button->ApplyNormalLook(0);
+    for (auto& planned : plan) {
+        planned.button = std::make_unique<CQirvaButton>(::GetText(planned.text), Hwnd());
+        planned.button->SetBackgroundColour(colour);
+        planned.button->SetEnabledLook(planned.visible ? 1 : 0);
+        planned.button->Create(Hwnd(), planned.id, ScaledButtonRect(planned.rect, pageRect.right), planned.visible);
+        SetWindowPos(planned.button->Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        planned.button->ApplyNormalLook(0);
     }
     EnableWindow(finishButton->Hwnd(), FALSE);
 }

@@ -52,12 +52,12 @@ void CSkinnedPrompt::CreateButtons() {
     const int dpi = wingui::ScreenDpi();
     auto unscale = [dpi](int pixels) { return MulDiv(pixels, 96, dpi); };
     std::vector<PromptButton> row = PromptButtonRow(kind, unscale(client.right), unscale(question.bottom));
-    for (const PromptButton& spec : row) {
-        auto button = std::make_unique<CQirvaButton>(GetText(spec.captionText), Hwnd());
+    for (const PromptButton& planned : row) {
+        auto button = std::make_unique<CQirvaButton>(GetText(planned.captionText), Hwnd());
         button->SetBackgroundColour(PAGE_BACKGROUND_COLOUR);
-        RECT rect = {wingui::ScaleForDpi(spec.rect.left), wingui::ScaleForDpi(spec.rect.top),
-                     wingui::ScaleForDpi(spec.rect.right), wingui::ScaleForDpi(spec.rect.bottom)};
-        button->Create(Hwnd(), spec.id, rect, true);
+        RECT rect = {wingui::ScaleForDpi(planned.rect.left), wingui::ScaleForDpi(planned.rect.top),
+                     wingui::ScaleForDpi(planned.rect.right), wingui::ScaleForDpi(planned.rect.bottom)};
+        button->Create(Hwnd(), planned.id, rect, true);
         button->SetEnabledLook(1);
         button->ApplyNormalLook(0);
         buttons.push_back(std::move(button));
