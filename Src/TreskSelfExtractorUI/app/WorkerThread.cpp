@@ -50,16 +50,25 @@ int WorkerThread::Start(HWND targetWindow, ThreadProcedure procedure) {
     return 0;
 }
 
+HANDLE WorkerThread::TakeThread(DWORD& id) {
+    // The worker stops its own holder when it is done, while the window thread may stop it at the
+    // same moment: whoever takes the handle first waits for the thread and closes it, once.
+    id = threadId;
+    HANDLE taken = static_cast<HANDLE>(InterlockedExchangePointer(reinterpret_cast<PVOID*>(&thread), nullptr));
+    if (taken == INVALID_HANDLE_VALUE) taken = nullptr;
+    if (taken) threadId = 0;
+    return taken;
+}
+
 int WorkerThread::Stop() {
     int timedOut = 0;
-    if (HasThread()) {
+    DWORD id = 0;
+    if (HANDLE own = TakeThread(id)) {
         if (stopEvent) SetEvent(stopEvent);
         SetEvent(PauseGate());
         // A worker that stops its own holder when it is done must not wait for itself.
-        if (GetCurrentThreadId() != threadId) timedOut = WaitForWorker(thread, 1000) ? 0 : 1;
-        CloseHandle(thread);
-        thread = nullptr;
-        threadId = 0;
+        if (GetCurrentThreadId() != id) timedOut = WaitForWorker(own, 1000) ? 0 : 1;
+        CloseHandle(own);
     }
     if (stopEvent) ResetEvent(stopEvent);
     return timedOut;
@@ -67,16 +76,15 @@ int WorkerThread::Stop() {
 
 int WorkerThread::StopAndHold(DWORD timeout) {
     int timedOut = 0;
-    if (HasThread()) {
+    DWORD id = 0;
+    if (HANDLE own = TakeThread(id)) {
         if (stopEvent) SetEvent(stopEvent);
         SetEvent(PauseGate());
-        if (GetCurrentThreadId() != threadId && !WaitForWorker(thread, timeout)) {
-            SuspendThread(thread);
+        if (GetCurrentThreadId() != id && !WaitForWorker(own, timeout)) {
+            SuspendThread(own);
             timedOut = 1;
         }
-        CloseHandle(thread);
-        thread = nullptr;
-        threadId = 0;
+        CloseHandle(own);
     }
     if (stopEvent) ResetEvent(stopEvent);
     return timedOut;
@@ -87,9 +95,9 @@ void WorkerThread::Suspend() { ResetEvent(PauseGate()); }
 void WorkerThread::Resume() { SetEvent(PauseGate()); }
 
 void WorkerThread::WaitAndRelease(DWORD timeout) {
-    if (!HasThread()) return;
-    WaitForSingleObject(thread, timeout);
-    CloseHandle(thread);
-    thread = nullptr;
-    threadId = 0;
+    DWORD id = 0;
+    HANDLE own = TakeThread(id);
+    if (!own) return;
+    WaitForSingleObject(own, timeout);
+    CloseHandle(own);
 }

@@ -54,6 +54,9 @@ public:
     void WaitAndRelease(DWORD timeout);
 
 private:
+    // Takes the thread's handle out of the holder (null when there is none) with its id.
+    HANDLE TakeThread(DWORD& id);
+
     HWND window = nullptr;
     HANDLE thread = nullptr;
     DWORD threadId = 0;
