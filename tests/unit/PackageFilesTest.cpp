@@ -122,6 +122,42 @@ TEST_F(AttachedFilesTest, RefusesNamesThatLeaveTheFolder) {
     EXPECT_FALSE(CUtil::FileExists(target / L"sub"));
 }
 
+// Whatever already carries an entry's name: a file is replaced whole (nothing of a longer one
+// stays), a folder stops the extraction and stays as it was.
+TEST_F(AttachedFilesTest, WhatIsAlreadyThereUnderTheName) {
+    struct Case {
+        const char* what;
+        DWORD attributes;  // of the file there; 0: a folder is there instead
+        int result;
+        std::string left;  // the file's content afterwards
+    };
+    const Case cases[] = {
+        {"longer file", FILE_ATTRIBUTE_NORMAL, 0, "new"},
+        {"archived file", FILE_ATTRIBUTE_ARCHIVE, 0, "new"},
+        {"folder", 0, -1, ""},
+    };
+    uint32_t offset = 0;
+    std::wstring path = WriteContainer(source, {{"WebCab1", 100, "new"}}, offset);
+    for (const Case& c : cases) {
+        ScratchFolder folder(L"existing");
+        std::wstring there = folder / L"WebCab1";
+        if (c.attributes) {
+            WriteBytes(there, "an older and longer content");
+            ASSERT_TRUE(SetFileAttributesW(there.c_str(), c.attributes)) << c.what;
+        } else {
+            ASSERT_TRUE(CreateDirectoryW(there.c_str(), nullptr)) << c.what;
+        }
+        CExtractor reader;
+        EXPECT_EQ(reader.ExtractFile(path, folder.Path() + L"\\", ATTACHED_PAYLOAD, offset, 4096), c.result) << c.what;
+        if (c.attributes) {
+            EXPECT_EQ(ReadBytes(there), c.left) << c.what;
+            SetFileAttributesW(there.c_str(), FILE_ATTRIBUTE_NORMAL);
+        } else {
+            EXPECT_EQ(GetFileAttributesW(there.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+        }
+    }
+}
+
 TEST_F(AttachedFilesTest, DamagedEntries) {
     uint32_t offset = 0;
     std::wstring path = WriteContainer(source, {{"a.txt", 200, std::string(10000, 'a')}}, offset);

@@ -37,6 +37,20 @@ bool ReadExact(HANDLE file, void* data, DWORD count, DWORD& read) {
     return true;
 }
 
+// Creates the file, replacing one of that name. A new file is created as new, not by replacing:
+// under Wine a replacing creation truncates the file, and a Linux file system (ext4) writes out
+// all data of a file truncated to nothing when it is closed. For the single-file package's
+// cabinet that made the copy markedly slower and kept the disk busy while the files were then
+// extracted from the copy. Anything already there under the name is handled by the replacing
+// creation as before, so it is replaced or refused exactly as it was.
+HANDLE CreateOutputFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
+    return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
 uint32_t GetPayloadOffsetOf(const std::wstring& programPath) {
@@ -142,8 +156,7 @@ int CExtractor::ExtractFile(const std::wstring& programPath, const std::wstring&
         }
         std::wstring outputPath = targetFolder + fileName;
         Log(LOG_INFO, L"Extracting file : %s", outputPath);
-        FileHandle output(
-            CreateFileW(outputPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle output(CreateOutputFile(outputPath));
         if (output.get() == INVALID_HANDLE_VALUE) {
             Log(LOG_ERROR, L"Error creating file : %s Error code : %d ", outputPath, static_cast<int>(GetLastError()));
             return -1;
