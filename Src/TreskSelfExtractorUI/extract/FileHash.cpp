@@ -90,7 +90,10 @@ std::vector<CFileHash> ComputeFileHashes(const std::vector<std::wstring>& paths)
     job.results = &results;
     SYSTEM_INFO system;
     GetSystemInfo(&system);
-    size_t threadCount = std::min<size_t>(paths.size(), std::max<DWORD>(system.dwNumberOfProcessors, 1));
+    // Up to two threads for each processor, one for each file at most: three parts of one size on
+    // two processors are then hashed in the time of one and a half, not two, while a long list of
+    // parts is still read by only a few threads at a time.
+    size_t threadCount = std::min<size_t>(paths.size(), 2 * std::max<DWORD>(system.dwNumberOfProcessors, 1));
     size_t helpers = threadCount > 0 ? threadCount - 1 : 0;
     std::vector<HANDLE> threads;
     for (size_t i = 0; i < helpers; ++i) {
