@@ -8,6 +8,8 @@
 #include "app/WorkerThread.h"
 #include "extract/CabDecompressor.h"
 #include "extract/FileHash.h"
+#include "extract/OutputWriter.h"
+#include "extract/WindowNotices.h"
 #include "log/LogFile.h"
 
 #include <algorithm>
@@ -411,7 +413,7 @@ TEST_F(EngineTest, OutputThatFailsEndsTheExtractionWhereItFailed) {
              CUtil::DeleteTree(smallDrive);
              return true;
          },
-         {{"a.txt", "before"}, {"b.bin", Incompressible(4 * 1024 * 1024, 11)}, {"c.txt", "after"}},
+         {{"a.txt", "before"}, {"b.bin", Incompressible(4 * 1024 * 1024, 11)}, {"c.txt", "after"}, {"later\\d.txt", "after"}},
          8, false, L"b.bin"},
         // A file that cannot be created: a file stands where its folder should be.
         {"file cannot be created", L"blocked", target,
@@ -419,7 +421,7 @@ TEST_F(EngineTest, OutputThatFailsEndsTheExtractionWhereItFailed) {
              CreateDirectoryW(target.c_str(), nullptr);
              return WriteBytes(target + L"b", "a file, not a folder");
          },
-         {{"a.txt", "before"}, {"b\\x.txt", "inside"}, {"c.txt", "after"}},
+         {{"a.txt", "before"}, {"b\\x.txt", "inside"}, {"c.txt", "after"}, {"later\\d.txt", "after"}},
          11, true, L"b\\x.txt"},
     };
     for (const auto& c : cases) {
@@ -435,7 +437,10 @@ TEST_F(EngineTest, OutputThatFailsEndsTheExtractionWhereItFailed) {
         EXPECT_EQ(engine.GetLastSystemError() != 0, c.systemError) << c.label;
         EXPECT_EQ(GetCurrentFilePath(), c.target + c.failedFile) << c.label;
         EXPECT_EQ(ReadBytes(c.target + L"a.txt"), "before") << c.label;
+        // Nor is anything after it left on the disk, a folder of its own included, although the
+        // files and folders are created ahead of the writer.
         EXPECT_FALSE(CUtil::FileExists(c.target + L"c.txt")) << c.label;
+        EXPECT_FALSE(CUtil::FileExists(c.target + L"later")) << c.label;
         EXPECT_EQ(ListOf(theInitializer.writtenFiles),
                   (std::vector<std::wstring>{c.target + c.failedFile, c.target + L"a.txt"}))
             << c.label;
@@ -445,6 +450,37 @@ TEST_F(EngineTest, OutputThatFailsEndsTheExtractionWhereItFailed) {
         EXPECT_TRUE(IsClosed(cabinets[0])) << c.label;
         CUtil::DeleteTree(c.target);
     }
+}
+
+TEST_F(EngineTest, StopRemovesWhatWasCreatedAheadOfTheWriter) {
+    // Folders and files are created as soon as they are handed over, before the writer comes to
+    // them. A stop before it does leaves the files written until then, and nothing else.
+    CreateDirectoryW(target.c_str(), nullptr);
+    const std::wstring written = target + L"written.txt", ahead = target + L"ahead\\", file = ahead + L"file.txt";
+    {
+        CWindowNotices notices(nullptr);
+        COutputWriter writer(notices);
+        writer.Start();
+        writer.NewFile(written);
+        writer.Write("one", 3);
+        writer.CloseFile(0x5A21, 0x6000, FILE_ATTRIBUTE_ARCHIVE, false);
+        writer.Drain();
+        bool folderNoted = false;
+        writer.CreateFolder(ahead, [&] { folderNoted = true; });
+        writer.NewFile(file);
+        writer.Write("two", 3);
+        // Nothing of this went to the writer yet (its buffer is not full), but it is created.
+        for (int i = 0; i < 500 && !CUtil::FileExists(file); ++i) Sleep(10);
+        ASSERT_TRUE(CUtil::FileExists(file));
+        workerStopFlag = 1;
+        writer.Finish();
+        EXPECT_TRUE(writer.WasStopped());
+        EXPECT_FALSE(folderNoted);
+    }
+    EXPECT_EQ(ReadBytes(written), "one");
+    EXPECT_TRUE(IsClosed(written));
+    EXPECT_FALSE(CUtil::FileExists(file));
+    EXPECT_FALSE(CUtil::FileExists(ahead));
 }
 
 TEST_F(EngineTest, StopWhileThePromptIsAnsweredClosesTheReplacedFile) {

@@ -15,6 +15,10 @@ constexpr uint32_t kChunkBytes = 256 * 1024;
 constexpr size_t kChunkCount = 64;
 // A chunk also goes to the writer once it holds this many steps (a run of empty files).
 constexpr size_t kMaxOpsPerChunk = 1024;
+// Files and folders the creating thread makes ahead of the writer at most: enough to carry the
+// writer through a run of small files, few enough to keep open handles and the clean-up after a
+// stop small.
+constexpr size_t kMaxCreatedAhead = 128;
 
 constexpr USHORT kTimeIsUtc = 0x100;
 constexpr USHORT kKeptAttributes = 0x27;  // read-only, hidden, system, archive
@@ -33,12 +37,119 @@ COutputWriter::~COutputWriter() {
 }
 
 void COutputWriter::Start() {
-    if (!thread) thread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+    if (thread) return;
+    thread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+    // Without a thread of its own the writer creates each file when it comes to it.
+    if (thread) creator = CreateThread(nullptr, 0, CreatorProc, this, 0, nullptr);
 }
 
 DWORD WINAPI COutputWriter::ThreadProc(LPVOID self) {
     static_cast<COutputWriter*>(self)->Run();
     return 0;
+}
+
+DWORD WINAPI COutputWriter::CreatorProc(LPVOID self) {
+    static_cast<COutputWriter*>(self)->RunCreator();
+    return 0;
+}
+
+void COutputWriter::RunCreator() {
+    AcquireSRWLockExclusive(&creationLock);
+    while (true) {
+        while (!creatorQuit && (halted || created >= creations.size() || created >= kMaxCreatedAhead))
+            SleepConditionVariableSRW(&creationWork, &creationLock, INFINITE, 0);
+        if (creatorQuit) break;
+        Creation& next = creations[created];
+        creating = true;
+        ReleaseSRWLockExclusive(&creationLock);
+
+        if (next.folder) {
+            next.created = CreateDirectoryW(next.path.c_str(), nullptr) != FALSE;
+        } else {
+            // No read-ahead hint: the file is only written.
+            HANDLE file = CreateFileW(next.path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file == INVALID_HANDLE_VALUE) {
+                next.error = GetLastError();
+            } else {
+                next.file = file;
+                next.created = true;
+            }
+        }
+
+        AcquireSRWLockExclusive(&creationLock);
+        next.done = true;
+        creating = false;
+        ++created;
+        // The writer stops at a file that could not be created: nothing after it is made.
+        if (!next.folder && !next.created) halted = true;
+        WakeAllConditionVariable(&creationDone);
+    }
+    ReleaseSRWLockExclusive(&creationLock);
+}
+
+bool COutputWriter::RequestCreation(bool folder, const std::wstring& path) {
+    if (!creator) return false;
+    AcquireSRWLockExclusive(&creationLock);
+    bool accepted = !halted;
+    if (accepted) {
+        Creation creation;
+        creation.folder = folder;
+        creation.path = path;
+        creations.push_back(std::move(creation));
+    }
+    ReleaseSRWLockExclusive(&creationLock);
+    if (accepted) WakeConditionVariable(&creationWork);
+    return accepted;
+}
+
+bool COutputWriter::TakeCreation(Creation& creation) {
+    AcquireSRWLockExclusive(&creationLock);
+    while (!creations.empty() && !creations.front().done && !halted)
+        SleepConditionVariableSRW(&creationDone, &creationLock, INFINITE, 0);
+    bool taken = !creations.empty() && creations.front().done;
+    if (taken) {
+        creation = std::move(creations.front());
+        creations.pop_front();
+        --created;
+    }
+    ReleaseSRWLockExclusive(&creationLock);
+    if (taken) WakeConditionVariable(&creationWork);
+    return taken;
+}
+
+void COutputWriter::UndoCreations() {
+    if (!creator) return;
+    AcquireSRWLockExclusive(&creationLock);
+    halted = true;
+    while (creating) SleepConditionVariableSRW(&creationDone, &creationLock, INFINITE, 0);
+    std::deque<Creation> ahead;
+    ahead.swap(creations);
+    created = 0;
+    ReleaseSRWLockExclusive(&creationLock);
+    // Only what the creating thread made itself, and only once its files are closed, is removed;
+    // a folder goes only when it is empty again.
+    for (auto it = ahead.rbegin(); it != ahead.rend(); ++it) {
+        if (!it->created) continue;
+        if (it->folder) {
+            RemoveDirectoryW(it->path.c_str());
+        } else {
+            CloseHandle(it->file);
+            DeleteFileW(it->path.c_str());
+        }
+    }
+}
+
+void COutputWriter::StopCreator() {
+    if (!creator) return;
+    UndoCreations();
+    AcquireSRWLockExclusive(&creationLock);
+    creatorQuit = true;
+    ReleaseSRWLockExclusive(&creationLock);
+    WakeConditionVariable(&creationWork);
+    WaitForSingleObject(creator, INFINITE);
+    CloseHandle(creator);
+    creator = nullptr;
 }
 
 void COutputWriter::Run() {
@@ -109,6 +220,7 @@ void COutputWriter::CreateFolder(const std::wstring& folder, std::function<void(
     Op& op = Append(OpKind::Folder);
     op.path = folder;
     op.note = std::move(onCreated);
+    op.ahead = RequestCreation(true, folder);
 }
 
 void COutputWriter::Note(std::function<void()> note) {
@@ -116,7 +228,9 @@ void COutputWriter::Note(std::function<void()> note) {
 }
 
 void COutputWriter::NewFile(const std::wstring& path) {
-    Append(OpKind::Create).path = path;
+    Op& op = Append(OpKind::Create);
+    op.path = path;
+    op.ahead = RequestCreation(false, path);
 }
 
 void COutputWriter::AdoptFile(HANDLE file, const std::wstring& path) {
@@ -178,6 +292,8 @@ void COutputWriter::Finish() {
         CloseHandle(thread);
         thread = nullptr;
     }
+    // Whatever was made for steps the writer never came to (it stopped or failed) goes again.
+    StopCreator();
     if (current) CloseHandle(current);
     current = nullptr;
 }
@@ -189,27 +305,53 @@ void COutputWriter::Carry(Chunk& chunk) {
 }
 
 void COutputWriter::CarryOne(Op& op, const char* data) {
-    // A stop request ends the work at once: what is left is dropped, open files are closed.
-    if (!stopped.load(std::memory_order_relaxed) && workerStopFlag.load()) stopped = true;
+    // A stop request ends the work at once: what is left is dropped, open files are closed, and
+    // what was created ahead is removed.
+    if (!stopped.load(std::memory_order_relaxed) && workerStopFlag.load()) {
+        stopped = true;
+        UndoCreations();
+    }
     bool active = !failed.load(std::memory_order_relaxed) && !stopped.load(std::memory_order_relaxed);
     switch (op.kind) {
-        case OpKind::Folder:
-            if (active && CreateDirectoryW(op.path.c_str(), nullptr) && op.note) op.note();
+        case OpKind::Folder: {
+            if (!active) break;
+            bool made = false;
+            if (op.ahead) {
+                Creation creation;
+                made = TakeCreation(creation) && creation.created;
+            } else {
+                made = CreateDirectoryW(op.path.c_str(), nullptr) != FALSE;
+            }
+            if (made && op.note) op.note();
             break;
+        }
         case OpKind::Note:
             if (active) op.note();
             break;
-        case OpKind::Create:
+        case OpKind::Create: {
             if (!active) break;
             currentPath = op.path;
-            // No read-ahead hint: the file is only written.
-            current = CreateFileW(op.path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (current == INVALID_HANDLE_VALUE) {
-                current = nullptr;
-                Fail(true, GetLastError());
+            DWORD error = ERROR_FILE_NOT_FOUND;
+            if (op.ahead) {
+                Creation creation;
+                if (TakeCreation(creation)) {
+                    current = creation.file;
+                    error = creation.error;
+                } else {
+                    current = nullptr;
+                }
+            } else {
+                // No read-ahead hint: the file is only written.
+                current = CreateFileW(op.path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                if (current == INVALID_HANDLE_VALUE) {
+                    current = nullptr;
+                    error = GetLastError();
+                }
             }
+            if (!current) Fail(true, error);
             break;
+        }
         case OpKind::Adopt:
             if (!active) {
                 CloseHandle(op.file);
@@ -270,4 +412,5 @@ void COutputWriter::Fail(bool opening, unsigned long systemError) {
     failure.systemError = opening ? systemError : 0;
     failure.path = currentPath;
     failed.store(true, std::memory_order_release);
+    UndoCreations();
 }
