@@ -23,6 +23,24 @@ constexpr size_t kMaxCreatedAhead = 128;
 constexpr USHORT kTimeIsUtc = 0x100;
 constexpr USHORT kKeptAttributes = 0x27;  // read-only, hidden, system, archive
 
+// A new output file (it must not exist), or INVALID_HANDLE_VALUE.
+HANDLE CreateOutputFile(const std::wstring& path) {
+    // No read-ahead hint: the file is only written.
+    return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Tells a thread to quit (its flag set under its lock, then woken) and waits for it to end.
+void EndThread(HANDLE& thread, SRWLOCK& lock, bool& quit, CONDITION_VARIABLE& wake) {
+    AcquireSRWLockExclusive(&lock);
+    quit = true;
+    ReleaseSRWLockExclusive(&lock);
+    WakeConditionVariable(&wake);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    thread = nullptr;
+}
+
 }  // namespace
 
 COutputWriter::COutputWriter(CWindowNotices& notices) : notices(notices), chunks(kChunkCount) {
@@ -66,9 +84,7 @@ void COutputWriter::RunCreator() {
         if (next.folder) {
             next.created = CreateDirectoryW(next.path.c_str(), nullptr) != FALSE;
         } else {
-            // No read-ahead hint: the file is only written.
-            HANDLE file = CreateFileW(next.path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            HANDLE file = CreateOutputFile(next.path);
             if (file == INVALID_HANDLE_VALUE) {
                 next.error = GetLastError();
             } else {
@@ -78,7 +94,6 @@ void COutputWriter::RunCreator() {
         }
 
         AcquireSRWLockExclusive(&creationLock);
-        next.done = true;
         creating = false;
         ++created;
         // The writer stops at a file that could not be created: nothing after it is made.
@@ -105,9 +120,10 @@ bool COutputWriter::RequestCreation(bool folder, const std::wstring& path) {
 
 bool COutputWriter::TakeCreation(Creation& creation) {
     AcquireSRWLockExclusive(&creationLock);
-    while (!creations.empty() && !creations.front().done && !halted)
+    // Creations are made in order: the oldest is done once any is.
+    while (!creations.empty() && created == 0 && !halted)
         SleepConditionVariableSRW(&creationDone, &creationLock, INFINITE, 0);
-    bool taken = !creations.empty() && creations.front().done;
+    bool taken = created > 0;
     if (taken) {
         creation = std::move(creations.front());
         creations.pop_front();
@@ -143,13 +159,7 @@ void COutputWriter::UndoCreations() {
 void COutputWriter::StopCreator() {
     if (!creator) return;
     UndoCreations();
-    AcquireSRWLockExclusive(&creationLock);
-    creatorQuit = true;
-    ReleaseSRWLockExclusive(&creationLock);
-    WakeConditionVariable(&creationWork);
-    WaitForSingleObject(creator, INFINITE);
-    CloseHandle(creator);
-    creator = nullptr;
+    EndThread(creator, creationLock, creatorQuit, creationWork);
 }
 
 void COutputWriter::Run() {
@@ -283,15 +293,7 @@ void COutputWriter::Drain() {
 
 void COutputWriter::Finish() {
     Submit();
-    if (thread) {
-        AcquireSRWLockExclusive(&lock);
-        quit = true;
-        ReleaseSRWLockExclusive(&lock);
-        WakeConditionVariable(&workReady);
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        thread = nullptr;
-    }
+    if (thread) EndThread(thread, lock, quit, workReady);
     // Whatever was made for steps the writer never came to (it stopped or failed) goes again.
     StopCreator();
     if (current) CloseHandle(current);
@@ -341,9 +343,7 @@ void COutputWriter::CarryOne(Op& op, const char* data) {
                     current = nullptr;
                 }
             } else {
-                // No read-ahead hint: the file is only written.
-                current = CreateFileW(op.path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                current = CreateOutputFile(op.path);
                 if (current == INVALID_HANDLE_VALUE) {
                     current = nullptr;
                     error = GetLastError();

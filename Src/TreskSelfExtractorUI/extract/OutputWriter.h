@@ -99,7 +99,6 @@ private:
         HANDLE file = nullptr;  // the created file, or null
         bool created = false;   // the folder or file was made by this creation
         DWORD error = 0;        // why a file could not be created
-        bool done = false;
     };
 
     static DWORD WINAPI ThreadProc(LPVOID self);
@@ -143,7 +142,7 @@ private:
     CONDITION_VARIABLE creationWork = CONDITION_VARIABLE_INIT;
     CONDITION_VARIABLE creationDone = CONDITION_VARIABLE_INIT;
     std::deque<Creation> creations;  // handed over and not yet taken by the writer, oldest first
-    size_t created = 0;              // how many of them are done
+    size_t created = 0;              // how many of them are done: the oldest, as they are made in order
     bool creating = false;           // the creating thread is making one
     bool halted = false;             // no more creations: a file could not be made, or they were given up
     bool creatorQuit = false;
