@@ -212,6 +212,95 @@ TEST_F(WizardLaunchTest, RefusedSystemStopsTheLaunchAndClosesTheWizard) {
     EXPECT_EQ(ReadBytes(target + L"\\Docs\\ReadMe.txt"), "read me\r\n");
 }
 
+// Every way out of a launch ends the process, from each of the three places a launch starts: the
+// autolaunch page (its worker), the progress page right after extraction, and Finish. The system
+// is admitted with a warning for every variant, so the launch asks before it starts anything.
+TEST_F(WizardLaunchTest, EveryWayOutOfALaunchEndsTheProcess) {
+    enum Place { AUTOLAUNCH_PAGE, PROGRESS_PAGE, FINISH_BUTTON_PRESSED };
+    const std::string warned =
+        "Windows7;Windows764;Windows10;Windows1064\nWindows7Warning=;\nWindows764Warning=;\n"
+        "Windows10Warning=;\nWindows1064Warning=;";
+    const std::string one = "AutoLaunch=Setup\\Setup.exe\n";
+    const std::string two = "Multilaunch=1\nAutoLaunch1=Setup\\Setup.exe\nAutoLaunch2=Second\\Setup.exe\n";
+    const std::string failOne = "ExitOnAutolaunchFailure=1\n";
+    const std::string failOneMore =
+        "[AutoLaunch]\nReturnCode_1603=error:{Failed}\n[1033]\nLaunchEXEParams=/exitcode=1603\nFailed=The setup failed.\n";
+    const std::string failFirstMore =
+        "[AutoLaunch1]\nReturnCode_1603=error:{Failed}\n[1033]\nLaunchEXEParams1=/exitcode=1603\nFailed=The setup failed.\n";
+    struct Case {
+        const char* what;
+        Place place;
+        std::string runtime, more, os;
+        int answer;              // the answer to the warning; 0 when none comes
+        const wchar_t* outcome;  // the finish page after the launch; null when the wizard closes
+        DWORD exitCode;
+        size_t started;
+    };
+    const std::string page = "AutoLaunchInstallationDialog=1\n", deferred = "WaitForAutolaunchFinish=0\n";
+    const std::string os = "Windows7;Windows764;Windows10;Windows1064";
+    const Case cases[] = {
+        {"autolaunch page, No to the warning", AUTOLAUNCH_PAGE, page + one, "", warned, IDNO, nullptr, 0u, 0},
+        {"autolaunch page, Yes, one setup", AUTOLAUNCH_PAGE, page + one, "", warned, IDYES,
+         L"Installation finished: Wizard Launch 1.0", 0u, 1},
+        {"autolaunch page, Yes, two setups", AUTOLAUNCH_PAGE, page + two, "", warned, IDYES, nullptr, 0u, 2},
+        {"autolaunch page, one setup fails", AUTOLAUNCH_PAGE, page + one + failOne, failOneMore, os, 0,
+         L"Installation not complete: Wizard Launch 1.0.", 1603u, 1},
+        {"autolaunch page, the first of two fails", AUTOLAUNCH_PAGE, page + two + failOne, failFirstMore, os, 0, nullptr,
+         1603u, 1},
+        {"progress page, No to the warning", PROGRESS_PAGE, one, "", warned, IDNO, nullptr, 0u, 0},
+        {"progress page, Yes, one setup", PROGRESS_PAGE, one, "", warned, IDYES,
+         L"Installation finished: Wizard Launch 1.0", 0u, 1},
+        {"progress page, Yes, two setups", PROGRESS_PAGE, two, "", warned, IDYES, nullptr, 0u, 2},
+        {"progress page, one setup fails", PROGRESS_PAGE, one + failOne, failOneMore, os, 0,
+         L"Installation not complete: Wizard Launch 1.0.", 1603u, 1},
+        {"progress page, the first of two fails", PROGRESS_PAGE, two + failOne, failFirstMore, os, 0, nullptr, 1603u, 1},
+        {"Finish, No to the warning", FINISH_BUTTON_PRESSED, deferred + one, "", warned, IDNO, nullptr, 0u, 0},
+        {"Finish, Yes", FINISH_BUTTON_PRESSED, deferred + one, "", warned, IDYES, nullptr, 0u, 1},
+        // Finish starts the setup without waiting for it, so its own code is never known; a setup
+        // that cannot start is the failure Finish can see (recorded as code -1).
+        {"Finish, the setup cannot start", FINISH_BUTTON_PRESSED, deferred + "AutoLaunch=Broken\\Setup.exe\n" + failOne,
+         "[AutoLaunch]\nReturnCode_-1=error:{Failed}\n[1033]\nFailed=The setup failed.\n", os, 0, nullptr, 0xFFFFFFFFu, 0},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WizardDriver wizard(Package(L"Way" + std::to_wstring(++index) + L".exe", Settings(c.runtime, c.more, c.os),
+                                    {{"Broken\\Setup.exe", "this is not a program"}}));
+        HWND sheet = wizard.Sheet();
+        ASSERT_NE(sheet, nullptr);
+        if (c.place == FINISH_BUTTON_PRESSED) {
+            ASSERT_TRUE(wizard.WaitForPage(FINISH, 60000));
+            EXPECT_NE(wizard.PageText(FINISH).find(L"Installation will start after Finish button is clicked."),
+                      std::wstring::npos);
+            wizard.Click(FINISH_BUTTON);
+            if (c.started == 0 && c.answer == 0) {
+                // The system tells the user that the setup cannot start.
+                HWND box = wizard.WaitForDialog(30000);
+                ASSERT_NE(box, nullptr);
+                WizardDriver::Answer(box, IDOK);
+            }
+        }
+        if (c.answer != 0) {
+            HWND box = wizard.WaitForDialog(60000);
+            ASSERT_NE(box, nullptr);
+            EXPECT_FALSE(IsWindowVisible(sheet)) << "the wizard is hidden under the warning";
+            WizardDriver::Answer(box, c.answer);
+        }
+        if (c.outcome) {
+            ASSERT_TRUE(wizard.WaitForPage(FINISH, 60000));
+            EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(sheet) != FALSE; }, 10000)) << "shown for its outcome";
+            EXPECT_NE(wizard.PageText(FINISH).find(c.outcome), std::wstring::npos) << ToNarrow(wizard.PageText(FINISH));
+            wizard.Click(FINISH_BUTTON);
+        }
+        // A process that stays behind without a window fails here, by this limit.
+        ASSERT_TRUE(wizard.WaitForExit(60000)) << "the program still runs";
+        EXPECT_EQ(wizard.ExitCode(), c.exitCode);
+        EXPECT_TRUE(WaitUntil([&] { return Started().size() == c.started; }, 10000)) << Started().size();
+        if (c.answer == IDNO) EXPECT_TRUE(Contains(Log(), "|Current operating system  not supported"));
+        if (c.answer == IDYES) EXPECT_TRUE(Contains(Log(), "|Current OS is supported"));
+    }
+}
+
 TEST_F(WizardLaunchTest, DeleteOnExitReachesTheCleanUpAndTheHandOverFile) {
     {
         SCOPED_TRACE("the program deletes at exit");

@@ -7,18 +7,22 @@
 #include "package/QirvaInitalizer.h"
 #include "package/UiText.h"
 #include "res/resource.h"
+#include "wizard/CompletionDecision.h"
 #include "wizard/QirvaSheet.h"
 
 namespace {
 
 // The wizard whose launch the worker runs; one wizard runs per process.
 CQirvaSheet* launchingSheet = nullptr;
+// What HandleLaunchSetup returned on the worker, read by the page when WM_LAUNCH_DONE arrives.
+std::atomic<int> launchResult{LAUNCH_NOTHING_LAUNCHED};
 
 DWORD WINAPI LaunchSetupThread(LPVOID holder) {
     auto* worker = static_cast<WorkerThread*>(holder);
     HWND page = worker->GetWindow();
     theLog.Log(LOG_INFO, L"LaunchSetupThread", L"Started the Launch process");
-    if (launchingSheet) HandleLaunchSetup(*launchingSheet->Context().host, launchingSheet);
+    launchResult = launchingSheet ? HandleLaunchSetup(*launchingSheet->Context().host, launchingSheet)
+                                  : LAUNCH_NOTHING_LAUNCHED;
     worker->Stop();
     if (page && IsWindow(page)) PostMessageW(page, WM_LAUNCH_DONE, 0, 0);
     return 0;
@@ -43,9 +47,30 @@ void CAutoLaunchSilentPage::InitPage() {
     if (error != 0) {
         theLog.Log(LOG_ERROR, L"LaunchSetupThread", L"The launch could not be started : %s",
                    CUtil::GetSystemErrorText(static_cast<unsigned long>(-error)));
+        // No setup ran: the finish page says the installation is not complete, as for a setup
+        // that could not be started, and the run ends as failed.
+        theInitializer.SetPackageResultCode(-4);
         theInitializer.SetRunFailed();
         sheet.GoToFinishPage();
     }
+}
+
+void CAutoLaunchSilentPage::OnCancelConfirmed() {
+    cancelConfirmed = true;
+    OnLaunchFinished();
+}
+
+void CAutoLaunchSilentPage::OnLaunchDone() {
+    if (AutolaunchClosesWizard(launchResult.load(), cancelConfirmed)) {
+        // The launch refused the system, was refused at the warning, or ran several setups with
+        // the wizard hidden: the run ends here, as after a launch from the other pages.
+        sheet.Worker().Stop();
+        sheet.CloseWizard();
+        return;
+    }
+    // The launch may have hidden the wizard for its question; the outcome is shown on the finish page.
+    if (!IsWindowVisible(sheet.Hwnd())) ShowWindow(sheet.Hwnd(), SW_SHOW);
+    OnLaunchFinished();
 }
 
 void CAutoLaunchSilentPage::ActivatePage() {
@@ -76,6 +101,8 @@ INT_PTR CAutoLaunchSilentPage::DialogProc(UINT message, WPARAM wParam, LPARAM lP
             SetResult(HandleWorkerLog(wParam));
             return TRUE;
         case WM_LAUNCH_DONE:
+            OnLaunchDone();
+            return TRUE;
         case WM_RUN_LAUNCH_FINISHED:
             OnLaunchFinished();
             return TRUE;

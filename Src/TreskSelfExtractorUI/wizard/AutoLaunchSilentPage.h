@@ -15,12 +15,18 @@ public:
     // The launch ended, or the user confirmed Cancel: the finish page follows once no setup runs
     // any more; while one runs, Cancel and Close are switched off.
     void OnLaunchFinished();
+    // The user confirmed Cancel while the launch runs: the launch then always ends on the finish page.
+    void OnCancelConfirmed();
 
 protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The launch worker ended: the wizard closes when the launch says so, else the finish page follows.
+    void OnLaunchDone();
+
     wingui::ProgressBar bar;
+    bool cancelConfirmed = false;
     bool started = false;
 };
 

@@ -1,5 +1,7 @@
 #include "wizard/CompletionDecision.h"
 
+#include "launch/Launcher.h"
+
 ExtractCompletion DecideExtractCompletion(const ExtractCompletionInputs& in) {
     ExtractCompletion out;
     if (in.autolaunchEnabled == 1 && (in.osValidatedBeforeExtraction || !in.osCheckSuppressed) && in.osVerdict == 302) {
@@ -23,4 +25,8 @@ ExtractCompletion DecideExtractCompletion(const ExtractCompletionInputs& in) {
     }
     out.step = out.launchRefused == 1 ? COMPLETE_STAY : COMPLETE_FINISH;
     return out;
+}
+
+bool AutolaunchClosesWizard(int launchResult, bool cancelConfirmed) {
+    return launchResult == LAUNCH_CLOSE_WIZARD && !cancelConfirmed;
 }

@@ -33,3 +33,9 @@ struct ExtractCompletion {
 };
 
 ExtractCompletion DecideExtractCompletion(const ExtractCompletionInputs& inputs);
+
+// Whether the launch worker of the autolaunch page ends the wizard once it is done: when the launch
+// returned 10 (LAUNCH_CLOSE_WIZARD: refused system, No to the warning, several setups, or one
+// neither waited for nor shown) and the user did not cancel meanwhile. A cancelled launch always
+// ends on the finish page, which reports the cancel.
+bool AutolaunchClosesWizard(int launchResult, bool cancelConfirmed);

@@ -7,6 +7,7 @@
 #include "app/WorkerThread.h"
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
+#include "package/Settings.h"
 #include "package/UiText.h"
 #include "res/resource.h"
 #include "wizard/ButtonFace.h"
@@ -118,6 +119,10 @@ void CQirvaSheet::FinishInitialisation() {
     }
     bottomImage.LoadFile(context.bottomImagePath);
     topImage.LoadFile(context.topImagePath);
+    // The PLUS layout leaves the package title out of the band; every other value paints it.
+    const bool plus = GetSettingString(theInitializer.GetSettingsPath(), L"Package", L"Setuptype") == L"PLUS";
+    theLog.Log(LOG_INFO, L"Setuptype", plus ? L"PLUS" : L"Classic");
+    showTitle = !plus;
 
     RECT client = ClientRect();
     pageRect = ActivePageRect();
@@ -127,8 +132,8 @@ void CQirvaSheet::FinishInitialisation() {
     SetButtonCaptions(L"");
     initialised = 1;
     if (CQirvaPage* page = static_cast<CQirvaPage*>(GetActivePage())) {
-        page->InitPage();
         OnPageActivated(page);
+        page->InitPage();
         page->ActivatePage();
     }
     InvalidateRect(sheet, nullptr, TRUE);
@@ -222,30 +227,6 @@ void CQirvaSheet::SetButtonCaptions(const std::wstring& mode) {
         button->Invalidate();
 }
 
-void CQirvaSheet::ApplyPageState(const WizardPageState& state) {
-    if (!backButton) return;
-    struct Entry {
-        CQirvaButton* button;
-        const NavButtonState& state;
-        const wchar_t* word;
-    };
-    Entry entries[] = {{backButton.get(), state.back, L"BACK"},
-                       {nextButton.get(), state.next, L"NEXT"},
-                       {cancelButton.get(), state.cancel, L"CANCEL"},
-                       {finishButton.get(), state.finish, L"FINISH"}};
-    for (auto& entry : entries) {
-        entry.button->Show(entry.state.shown);
-        EnableButtons(entry.word, entry.state.enabled);
-    }
-    SetButtonCaptions(state.captionMode);
-    switch (state.defaultButton) {
-        case NAV_BACK_ID: FocusBackButton(); break;
-        case NAV_CANCEL_ID: FocusCancelButton(); break;
-        case NAV_FINISH_ID: FocusFinishButton(); break;
-        default: FocusNextButton(true); break;
-    }
-}
-
 void CQirvaSheet::SetActivePageDefault(int id) const {
     HWND page = reinterpret_cast<HWND>(SendMessageW(Hwnd(), PSM_GETCURRENTPAGEHWND, 0, 0));
     if (page) SendMessageW(page, DM_SETDEFID, static_cast<WPARAM>(id), 0);
@@ -312,7 +293,7 @@ int CQirvaSheet::ConfirmCancel() {
     }
     workerStopFlag = 1;
     CancelConfirmedAction action = OnCancelConfirmed(page);
-    if (action.runLaunchFinished) autolaunchPage.OnLaunchFinished();
+    if (action.runLaunchFinished) autolaunchPage.OnCancelConfirmed();
     theInitializer.SetPackageResultCode(action.resultCode);
     if (!action.logText.empty()) theLog.Log(LOG_INFO, L"ConfirmCancel", L"%s", action.logText);
     if (action.stopExtraction) {
@@ -387,7 +368,7 @@ void CQirvaSheet::PaintBand(HDC dc, const RECT& pageClient) const {
     RECT band = {0, 0, pageClient.right, wingui::ScaleForDpi(60)};
     topImage.Draw(dc, band);
     const std::wstring& title = theInitializer.GetPackageTitle();
-    if (title.empty() || !context.titleFont) return;
+    if (!showTitle || title.empty() || !context.titleFont) return;
     LayoutRect place = TitleControlRect(0, pageClient.right);
     // The title sits 20 pixels below the top at 96 DPI, as high as its font.
     const int top = wingui::ScaleForDpi(place.top), height = wingui::ScaleForDpi(place.Height());
@@ -502,7 +483,10 @@ LRESULT CQirvaSheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             switch (static_cast<int>(wParam)) {
                 case NAV_BACK_ID: PressButton(PSBTN_BACK); break;
                 case NAV_NEXT_ID: PressButton(PSBTN_NEXT); break;
-                case NAV_FINISH_ID: PressButton(PSBTN_FINISH); break;
+                case NAV_FINISH_ID:
+                    SetModalResult(NAV_FINISH_ID);
+                    PressButton(PSBTN_FINISH);
+                    break;
                 case NAV_CANCEL_ID: ActOnCancel(CALLER_CANCEL_BUTTON, ConfirmCancel()); break;
                 default: break;
             }
