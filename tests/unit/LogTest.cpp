@@ -1,7 +1,9 @@
 // The log writer and the frame of a log file, written to real files in the prefix.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <regex>
+#include <thread>
 
 #include "TestSupport.h"
 #include "log/BuildLogFile.h"
@@ -105,6 +107,44 @@ TEST_F(LogTest, MissingFolderLosesLogLinesButRawAndUnnamedRecreateIt) {
     auto lines = SplitCrLfLines(ReadBytes(deep));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("|again"), std::string::npos);
+}
+
+TEST_F(LogTest, TwoThreadsWritingAtOnceLoseNoLine) {
+    // The window thread and a worker log at the same moment; each line is whole and none is lost.
+    constexpr int kLines = 300;
+    auto writer = [&](const wchar_t* name) {
+        for (int i = 0; i < kLines; ++i) log.Log(LOG_INFO, name, L"line %d of %s", i, std::wstring(name));
+    };
+    std::thread first(writer, L"First"), second(writer, L"Second");
+    first.join();
+    second.join();
+    auto lines = Read();
+    ASSERT_EQ(lines.size(), 2u * kLines);
+    std::map<std::string, int> next = {{"First", 0}, {"Second", 0}};
+    const std::regex whole("^\\d\\d:\\d\\d:\\d\\d\\|          \\|(First|Second) +\\|line (\\d+) of (First|Second)$");
+    for (const auto& line : lines) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(line, match, whole)) << line;
+        ASSERT_EQ(match[1], match[3]) << line;
+        // Each thread's lines stay in its own order.
+        EXPECT_EQ(std::stoi(match[2]), next[match[1]]++) << line;
+    }
+}
+
+TEST_F(LogTest, ALogHeldOpenByAnotherWriterForAMomentStillGetsTheLine) {
+    log.Log(LOG_INFO, L"F", L"before");
+    // Another process (a second instance refusing to start) has the file open for its own line.
+    HANDLE held = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread release([&] {
+        Sleep(100);
+        CloseHandle(held);
+    });
+    log.Log(LOG_INFO, L"F", L"after");
+    release.join();
+    auto lines = Read();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find("|after"), std::string::npos);
 }
 
 TEST_F(LogTest, CharactersWithoutAnsiFormBecomeQuestionMarks) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <mutex>
 #include <vector>
 
 #include "util/Util.h"
@@ -20,10 +21,23 @@ std::wstring CurrentTimeText() {
     return FormatWide(L"%02u:%02u:%02u", now.wHour, now.wMinute, now.wSecond);
 }
 
+// Log files are written by the window thread and by the workers: one line at a time, each
+// opened, appended and closed under this lock, so no two appends meet on the file.
+std::mutex g_appendLock;
+
+// How often an append waits for a log file that another process holds open at that moment (a
+// second instance refusing to start appends to the same master log), 10 ms apart.
+constexpr int kSharingRetries = 50;
+
 bool AppendToFile(const std::wstring& path, const std::string& bytes) {
     if (path.empty()) return false;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt <= kSharingRetries; ++attempt) {
+        file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
+        Sleep(10);
+    }
     if (file == INVALID_HANDLE_VALUE) return false;
     SetFilePointer(file, 0, nullptr, FILE_END);
     DWORD written = 0;
@@ -88,6 +102,7 @@ bool CLogFile::CountersReady() {
 
 void CLogFile::Count(int level) {
     // Levels outside 0..11 are written when they pass the filter but have no counter.
+    std::lock_guard<std::mutex> hold(g_appendLock);
     if (g_countersReady && level >= 0 && level < LOG_LEVEL_COUNT) ++g_levelCounters[level];
 }
 
@@ -98,6 +113,7 @@ std::wstring CLogFile::MakeLine(int level, const std::wstring& functionColumn, c
 
 bool CLogFile::Append(const std::wstring& text, bool createFolders) const {
     std::string bytes = ToLogBytes(text);
+    std::lock_guard<std::mutex> hold(g_appendLock);
     if (AppendToFile(filePath, bytes)) return true;
     if (!createFolders || filePath.empty()) return false;
     if (CUtil::CreateFolderOfFile(filePath) != 0) return false;
