@@ -29,6 +29,11 @@ public:
     INT_PTR DoModal(HWND owner, const std::wstring& caption, DWORD flags);
     // Ends the modal run with result after the current message.
     void EndModal(INT_PTR result);
+    // The result the modal run returns when it ends by the sheet's own buttons.
+    void SetModalResult(INT_PTR result) {
+        modalResult = result;
+        resultGiven = true;
+    }
     bool IsRunning() const { return running; }
 
     // PSBTN_BACK, PSBTN_NEXT, PSBTN_FINISH, PSBTN_CANCEL.

@@ -2,7 +2,7 @@
 // program under the X11 driver, driven by the wizard driver, each window copied from the screen
 // into a BMP file. scripts/screenshots runs it for each language and screen resolution; it is no
 // test and passes or fails nothing.
-//   wizard_screenshots <output folder> <variant: english | german | longtitle>
+//   wizard_screenshots <output folder> <variant: english | german | longtitle | plus>
 #include <windows.h>
 
 #include <cstdio>
@@ -228,7 +228,7 @@ void TakeLaunchPictures(const std::wstring& out, const std::wstring& work, const
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        std::fwprintf(stderr, L"usage: wizard_screenshots <output folder> <english|german|longtitle>\n");
+        std::fwprintf(stderr, L"usage: wizard_screenshots <output folder> <english|german|longtitle|plus>\n");
         return 2;
     }
     const std::wstring out = argv[1];
@@ -243,7 +243,8 @@ int wmain(int argc, wchar_t** argv) {
                                   : "Example Product";
     const std::string condition = "{Registry};HKEY_LOCAL_MACHINE\\Software\\TreskScreenshots\\Never;{=};{1};{MsgRuntime}";
     const std::string settings =
-        "[Package]\nName=Screens\nNameDispl=" + title + "\nVersionString=V1.2\n"
+        "[Package]\nName=Screens\nNameDispl=" + title + "\nVersionString=V1.2\n" +
+        (variant == L"plus" ? "Setuptype=PLUS\n" : "") +
         "[LogFiles]\nExtractLogFileName=Screens.log\n[Languages]\nSetupLanguages=1031;1033;\n"
         "[Runtime]\nExtractPath=%TEMP%\\Tresk Screens\nDisplayWelcomeImage=1\nExtractPasswordRequired=1\n"
         "ExtractionPassword=xjhwjy\n[Temporary]\nNumber=5\n"

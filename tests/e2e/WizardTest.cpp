@@ -294,6 +294,70 @@ TEST_F(WizardTest, PasswordPrompt) {
     }
 }
 
+TEST_F(WizardTest, PasswordCancelledWhileAFirstPageStartsIsThatPagesCancel) {
+    const std::string password = "ExtractPasswordRequired=1\nExtractionPassword=xjhwjy\n";
+    struct Case {
+        const char* label;
+        std::string runtime, dialogs;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"licence page first", "", "LicenseDialog=1\n", "User canceled the License Dialog"},
+        {"location page first", "AllowChangeTarget=1\n", "", "User canceled the Browse Dialog"},
+        {"progress page first", "", "", "User canceled the extraction process"},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        WizardDriver wizard(Package(L"FirstCancel" + std::to_wstring(++index) + L".exe",
+                                    password + c.runtime + "[Temporary]\nNumber=5\n[Dialogs]\nWelcomeDialog=0\n" + c.dialogs));
+        HWND prompt = wizard.WaitForDialog(30000);
+        ASSERT_NE(prompt, nullptr);
+        ASSERT_NE(GetDlgItem(prompt, 1054), nullptr) << "the password prompt";
+        WizardDriver::Answer(prompt, IDCANCEL);
+        HWND question = wizard.WaitForDialog(15000, prompt);
+        ASSERT_NE(question, nullptr);
+        WizardDriver::Answer(question, IDYES);
+        ASSERT_TRUE(wizard.WaitForPage(FINISH));
+        EXPECT_NE(wizard.PageText(FINISH).find(L"has been cancelled"), std::wstring::npos);
+        wizard.Click(FINISH_BUTTON);
+        ASSERT_TRUE(wizard.WaitForExit());
+        EXPECT_EQ(wizard.ExitCode(), 0u);
+        auto log = Log();
+        std::string all;
+        for (const auto& line : log) all += line + "\n";
+        EXPECT_TRUE(Contains(log, std::string("|ConfirmCancel                       |") + c.line)) << all;
+        EXPECT_FALSE(Contains(log, "User canceled the Welcome Dialog"));
+        EXPECT_FALSE(CUtil::FileExists(target + L"\\Setup.exe"));
+    }
+}
+
+TEST_F(WizardTest, SetuptypeChoosesTheLayoutOfTheBand) {
+    struct Case {
+        const char* label;
+        std::string setuptype;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"PLUS leaves the title out", "Setuptype=PLUS\n", "PLUS"},
+        {"the value is compared exactly", "Setuptype=Plus\n", "Classic"},
+        {"absent", "", "Classic"},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::wstring package = BuildTestPackage(
+            folder.Path(), L"Layout" + std::to_wstring(++index) + L".exe",
+            "[Package]\nName=Wizard Test\nNameDispl=Wizard Test\nVersionString=1.0\n" + c.setuptype +
+                "[LogFiles]\nExtractLogFileName=Wizard Test.log\n[Runtime]\nExtractPath=%TEMP%\\Wizard Test\n",
+            payload);
+        WizardDriver wizard(package);
+        ASSERT_TRUE(wizard.WaitForPage(WELCOME));
+        CancelWithEscAndFinish(wizard);
+        EXPECT_TRUE(Contains(Log(), std::string("|Setuptype                           |") + c.logged));
+    }
+}
+
 TEST_F(WizardTest, RequirementsPageRetriesUntilTheConditionIsMet) {
     const std::wstring key = L"Software\\TreskWizardTest_" + CUtil::NewGuidText();
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());

@@ -6,7 +6,6 @@
 
 #include "wizard/CancelRules.h"
 #include "wizard/PageChoice.h"
-#include "wizard/PageStates.h"
 
 namespace {
 
@@ -68,46 +67,6 @@ TEST(WizardPages, ChosenFromTheSettings) {
 TEST(WizardPages, FirstPage) {
     EXPECT_EQ(FirstWizardPage({PAGE_LANGUAGE, PAGE_PROGRESS, PAGE_FINISH}), PAGE_LANGUAGE);
     EXPECT_EQ(FirstWizardPage({}), PAGE_PROGRESS);
-}
-
-TEST(WizardPageStates, Table) {
-    struct Case {
-        WizardPageKind page;
-        bool first, accepted, launchEnded;
-        const char* buttons;  // Back, Next, Cancel, Finish: h hidden, d shown disabled, e shown enabled
-        int defaultButton;
-        const wchar_t* captionMode;
-    };
-    const Case cases[] = {
-        {PAGE_WELCOME, true, false, false, "heeh", 12324, L""},
-        {PAGE_WELCOME, false, false, false, "heeh", 12324, L""},
-        {PAGE_LANGUAGE, true, false, false, "heeh", 12324, L""},
-        {PAGE_LANGUAGE, false, false, false, "eeeh", 12324, L""},
-        // Back is offered on the requirements page even when it is the first page.
-        {PAGE_REQUIREMENTS, true, false, false, "eeeh", 12324, L"RETRY"},
-        {PAGE_REQUIREMENTS, false, false, false, "eeeh", 12324, L"RETRY"},
-        {PAGE_LICENSE, true, false, false, "hdeh", 2, L""},
-        {PAGE_LICENSE, true, true, false, "heeh", 12324, L""},
-        {PAGE_LICENSE, false, false, false, "edeh", 2, L""},
-        {PAGE_LICENSE, false, true, false, "eeeh", 12324, L""},
-        {PAGE_DIRCHANGE, true, false, false, "heeh", 12324, L""},
-        {PAGE_DIRCHANGE, false, false, false, "eeeh", 12324, L""},
-        {PAGE_PROGRESS, true, false, false, "hheh", 2, L""},
-        {PAGE_PROGRESS, false, false, false, "hheh", 2, L""},
-        {PAGE_AUTOLAUNCH, false, false, false, "hheh", 2, L""},
-        {PAGE_AUTOLAUNCH, false, false, true, "hhdh", 2, L""},
-        {PAGE_FINISH, false, false, false, "hhhe", 12325, L"FINISH"},
-    };
-    auto code = [](const NavButtonState& b) { return !b.shown ? 'h' : (b.enabled ? 'e' : 'd'); };
-    for (const auto& c : cases) {
-        const WizardPageState s = GetWizardPageState(c.page, c.first, c.accepted, c.launchEnded);
-        const std::string buttons = {code(s.back), code(s.next), code(s.cancel), code(s.finish)};
-        SCOPED_TRACE(testing::Message() << "page " << c.page << " first " << c.first << " accepted " << c.accepted
-                                        << " launch ended " << c.launchEnded);
-        EXPECT_EQ(buttons, c.buttons);
-        EXPECT_EQ(s.defaultButton, c.defaultButton);
-        EXPECT_EQ(s.captionMode, c.captionMode);
-    }
 }
 
 constexpr int YES = 6, NO = 7, OTHER = 2;

@@ -42,24 +42,7 @@ void CConditionCheck::ActivatePage() {
 void CConditionCheck::SetPageTexts() {
     const std::wstring& settings = theInitializer.GetSettingsPath();
     const int language = theInitializer.GetSetupLanguage();
-    HWND heading = Item(IDC_REQUIREMENTS_HEADING);
-    RECT rect = {};
-    GetClientRect(heading, &rect);
-    HDC dc = GetDC(Hwnd());
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(heading, WM_GETFONT, 0, 0)));
-    auto measure = [&](const std::wstring& text) {
-        SIZE size = {};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        return static_cast<int>(size.cx);
-    };
-    std::wstring templateText = GetText(802);
-    SIZE extent = {};
-    GetTextExtentPoint32W(dc, templateText.c_str(), static_cast<int>(templateText.size()), &extent);
-    std::wstring text = FitTextWithShortenedValue(templateText, L"[PACKAGENAME]", theInitializer.GetPackageTitle(),
-                                                  rect.right, rect.bottom, extent.cx, extent.cy, FIT_PAGE, measure);
-    SelectObject(dc, previous);
-    ReleaseDC(Hwnd(), dc);
-    SetWindowTextW(heading, text.c_str());
+    SetFittedUiTextWithValue(IDC_REQUIREMENTS_HEADING, 802, L"[PACKAGENAME]", theInitializer.GetPackageTitle());
 
     sheet.SetButtonCaptions(L"RETRY");
     ConditionMessageText list = BuildConditionMessageText(

@@ -119,8 +119,7 @@ void CDirChangePage::RefreshAutolaunchControls() {
     CWizardContext& context = sheet.Context();
     const bool ticked = IsDlgButtonChecked(Hwnd(), IDC_DIRCHANGE_EXTRACT_ONLY) == BST_CHECKED;
     ApplyControls(RefreshLocationControls(theInitializer.IsAutolaunchEnabled(), ticked, ReadDeleteBoxSettings()));
-    SetFittedText(IDC_DIRCHANGE_INFO,
-                  ReplaceAll(GetText(417), L"[PRODUCTNAME]", theInitializer.GetPackageTitle()));
+    SetFittedUiTextWithValue(IDC_DIRCHANGE_INFO, 417, L"[PRODUCTNAME]", theInitializer.GetPackageTitle());
     SetFittedUiText(IDC_DIRCHANGE_HEADING, 400);
     SetFittedUiText(IDC_DIRCHANGE_EXTRACT_ONLY, 416);
     SetFittedUiText(IDC_DIRCHANGE_DELETE_ON_EXIT, 423);

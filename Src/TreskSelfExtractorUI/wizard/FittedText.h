@@ -9,3 +9,7 @@
 #include "wizard/TextFitting.h"
 
 void SetFittedControlText(HWND control, const std::wstring& text, TextFitVariant variant, int mode);
+// Sets a text whose placeholder is replaced by value, the value shortened with "..." first when
+// the text would not fit (FitTextWithShortenedValue), measured in the control's font.
+void SetFittedControlTextWithValue(HWND control, const std::wstring& templateText, const std::wstring& placeholder,
+                                   const std::wstring& value, TextFitVariant variant);

@@ -1,6 +1,6 @@
 #include "wizard/KeyRules.h"
 
-#include "wizard/PageStates.h"
+#include "wizard/NavigationLayout.h"
 
 int DefaultButtonToClick(WizardPageKind page, bool focusSkinned, int focusId, bool nextEnabled) {
     if (page == PAGE_WELCOME) {

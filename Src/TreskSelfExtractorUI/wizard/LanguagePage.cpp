@@ -53,7 +53,7 @@ void CLanguagePage::ActivatePage() {
 
 void CLanguagePage::SetHeading() {
     SetFittedText(IDC_LANGUAGE_HEADING,
-                  ReplaceAll(GetText(208), L"[PACKAGEDISPLAYNAME]", theInitializer.GetPackageTitle()));
+                  ReplaceAll(GetText(208), L"[PACKAGEDISPLAYNAME]", theInitializer.GetPackageTitle()), FIT_LANGUAGE);
 }
 
 bool CLanguagePage::OnCommand(int id, int code, HWND) {

@@ -4,6 +4,14 @@
 
 #include <vector>
 
+// Control ids of the navigation buttons (also the default-button ids the pages send).
+enum : int {
+    NAV_CANCEL_ID = 2,
+    NAV_BACK_ID = 12323,
+    NAV_NEXT_ID = 12324,
+    NAV_FINISH_ID = 12325,
+};
+
 struct LayoutRect {
     int left = 0, top = 0, right = 0, bottom = 0;
     int Width() const { return right - left; }

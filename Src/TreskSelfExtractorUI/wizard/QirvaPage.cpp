@@ -11,7 +11,11 @@ CQirvaPage::CQirvaPage(CQirvaSheet& sheet, int templateId, WizardPageKind kind)
     : PropertyPage(templateId, PSP_HIDEHEADER), sheet(sheet), kind(kind) {}
 
 BOOL CQirvaPage::OnInitDialog() {
-    if (sheet.IsInitialised()) InitPage();
+    if (sheet.IsInitialised()) {
+        // The page's start-up may ask for the password; a cancel there is this page's cancel.
+        sheet.OnPageActivated(this);
+        InitPage();
+    }
     return TRUE;
 }
 
@@ -65,6 +69,14 @@ void CQirvaPage::SetFittedText(int id, const std::wstring& text, TextFitVariant 
 }
 
 void CQirvaPage::SetFittedUiText(int id, int textId, TextFitVariant variant) { SetFittedText(id, GetText(textId), variant); }
+
+void CQirvaPage::SetFittedUiTextWithValue(int id, int textId, const std::wstring& placeholder, const std::wstring& value,
+                                          TextFitVariant variant) {
+    HWND control = Item(id);
+    if (!control) return;
+    SetFittedControlTextWithValue(control, GetText(textId), placeholder, value, variant);
+    RepaintArea();
+}
 
 void CQirvaPage::RepaintArea() const {
     if (Hwnd()) RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

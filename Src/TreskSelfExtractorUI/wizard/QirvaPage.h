@@ -37,6 +37,10 @@ protected:
     // Sets a control's text shortened to the control with "..." (a variant of the text fitting).
     void SetFittedText(int id, const std::wstring& text, TextFitVariant variant = FIT_PAGE, int mode = FIT_KEEP_START);
     void SetFittedUiText(int id, int textId, TextFitVariant variant = FIT_PAGE);
+    // Sets a UI text with its placeholder replaced by value, the value shortened first where the
+    // whole text would not fit.
+    void SetFittedUiTextWithValue(int id, int textId, const std::wstring& placeholder, const std::wstring& value,
+                                  TextFitVariant variant = FIT_PAGE);
     // The page's texts are transparent: a changed text needs the page beneath it redrawn.
     void RepaintArea() const;
     void SetDefaultButton(int id) const;

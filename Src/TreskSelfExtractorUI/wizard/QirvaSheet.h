@@ -19,7 +19,6 @@
 #include "wizard/FinishPage.h"
 #include "wizard/LanguagePage.h"
 #include "wizard/LicensePage.h"
-#include "wizard/PageStates.h"
 #include "wizard/QirvaButton.h"
 #include "wizard/WelcomePage.h"
 #include "wizard/WizardContext.h"
@@ -50,7 +49,6 @@ public:
     void ShowButtons(const std::wstring& list, int showCommand);
     void SetBackButtonState(bool hideBack, bool keep);
     void SetButtonCaptions(const std::wstring& mode);
-    void ApplyPageState(const WizardPageState& state);
     void FocusBackButton();
     void FocusNextButton(bool takeFocus);
     void FocusCancelButton();
@@ -119,5 +117,6 @@ private:
     int arrowCount = 0;
     int launchImmediately = 1;
     int requirementsPassed = 0;
+    bool showTitle = true;  // [Package] Setuptype is not "PLUS": the band carries the package title
     WizardPageKind activeKind = PAGE_WELCOME;
 };
