@@ -49,9 +49,37 @@ INT_PTR Dialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+void Dialog::LayOut() {
+    if (!layout.IsLoaded()) {
+        if (!layout.Load(instance, templateId)) return;
+        TakeOverDpiChanges(hwnd);
+    }
+    layout.Apply(hwnd, scale);
+    // The client area takes the template's size at the scale; the frame around it is the system's.
+    RECT window = {}, client = {};
+    GetWindowRect(hwnd, &window);
+    GetClientRect(hwnd, &client);
+    const SIZE size = layout.DialogSize();
+    SetWindowPos(hwnd, nullptr, 0, 0, size.cx + (window.right - window.left) - client.right,
+                 size.cy + (window.bottom - window.top) - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR Dialog::Dispatch(Dialog* dialog, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!dialog) return FALSE;
-    if (message == WM_INITDIALOG) dialog->hwnd = window;
+    if (message == WM_INITDIALOG) {
+        dialog->hwnd = window;
+        if (dialog->scaling) {
+            dialog->scale = WindowScale(window);
+            dialog->LayOut();
+        }
+    }
+    if (message == WM_DPICHANGED && dialog->scaling) {
+        dialog->scale.dpi = HIWORD(wParam);
+        MoveToSuggestedRect(window, lParam);
+        dialog->LayOut();
+        dialog->OnScaleChanged();
+        return TRUE;
+    }
     INT_PTR result = dialog->DialogProc(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, DWLP_USER, 0);

@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include "DialogLayout.h"
+#include "Dpi.h"
+
 namespace wingui {
 
 class Dialog {
@@ -39,16 +42,29 @@ protected:
     void SetResult(LRESULT result) const { SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result); }
     HINSTANCE Instance() const { return instance; }
 
+    // Lays the dialog out from its template for the display scale of its monitor when it is
+    // created, and again when WM_DPICHANGED moves it to another; call before it is created.
+    void ScaleWithMonitor() { scaling = true; }
+    const DisplayScale& Scale() const { return scale; }
+    // The dialog was laid out again for a new scale: what it made itself follows here.
+    virtual void OnScaleChanged() {}
+
     // Binds the object to its window; used by the static procedures.
     static INT_PTR Dispatch(Dialog* dialog, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     static INT_PTR CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Lays the template's controls out for the scale and gives the dialog the template's size.
+    void LayOut();
+
     int templateId;
     HINSTANCE instance;
     HWND hwnd = nullptr;
     bool modal = false;
+    bool scaling = false;
+    DisplayScale scale;
+    DialogLayout layout;
 };
 
 }  // namespace wingui

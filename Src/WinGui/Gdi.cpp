@@ -81,13 +81,80 @@ bool GdiplusImage::LoadResource(HINSTANCE module, int id, const wchar_t* type) {
     return bytes && LoadBytes(bytes, SizeofResource(module, found));
 }
 
-void GdiplusImage::Draw(HDC dc, const RECT& rect) const {
-    if (!image) return;
+bool GdiplusImage::LoadBitmapResource(HINSTANCE module, int id) {
+    Reset();
+    Gdiplus::GpBitmap* loaded = nullptr;
+    if (Gdiplus::DllExports::GdipCreateBitmapFromResource(module, MAKEINTRESOURCEW(id), &loaded) != Gdiplus::Ok)
+        return false;
+    image = loaded;
+    return true;
+}
+
+int GdiplusImage::Width() const {
+    UINT width = 0;
+    if (image) Gdiplus::DllExports::GdipGetImageWidth(static_cast<Gdiplus::GpImage*>(image), &width);
+    return static_cast<int>(width);
+}
+
+int GdiplusImage::Height() const {
+    UINT height = 0;
+    if (image) Gdiplus::DllExports::GdipGetImageHeight(static_cast<Gdiplus::GpImage*>(image), &height);
+    return static_cast<int>(height);
+}
+
+namespace {
+
+// Draws an image into a rectangle of a device context with the filter given.
+void DrawImage(HDC dc, void* image, const RECT& rect, bool smooth) {
     Gdiplus::GpGraphics* graphics = nullptr;
     if (Gdiplus::DllExports::GdipCreateFromHDC(dc, &graphics) != Gdiplus::Ok) return;
-    Gdiplus::DllExports::GdipDrawImageRectI(graphics, static_cast<Gdiplus::GpImage*>(image), rect.left, rect.top,
-                                            rect.right - rect.left, rect.bottom - rect.top);
+    Gdiplus::DllExports::GdipSetInterpolationMode(
+        graphics, smooth ? Gdiplus::InterpolationModeHighQualityBicubic : Gdiplus::InterpolationModeNearestNeighbor);
+    Gdiplus::DllExports::GdipSetPixelOffsetMode(graphics, Gdiplus::PixelOffsetModeHighQuality);
+    // The edge pixels are repeated beyond the image, so a stretched picture keeps its edges.
+    Gdiplus::GpImageAttributes* attributes = nullptr;
+    Gdiplus::DllExports::GdipCreateImageAttributes(&attributes);
+    if (attributes) Gdiplus::DllExports::GdipSetImageAttributesWrapMode(attributes, Gdiplus::WrapModeTileFlipXY, 0, FALSE);
+    UINT width = 0, height = 0;
+    Gdiplus::DllExports::GdipGetImageWidth(static_cast<Gdiplus::GpImage*>(image), &width);
+    Gdiplus::DllExports::GdipGetImageHeight(static_cast<Gdiplus::GpImage*>(image), &height);
+    Gdiplus::DllExports::GdipDrawImageRectRectI(graphics, static_cast<Gdiplus::GpImage*>(image), rect.left, rect.top,
+                                                rect.right - rect.left, rect.bottom - rect.top, 0, 0,
+                                                static_cast<INT>(width), static_cast<INT>(height), Gdiplus::UnitPixel,
+                                                attributes, nullptr, nullptr);
+    if (attributes) Gdiplus::DllExports::GdipDisposeImageAttributes(attributes);
     Gdiplus::DllExports::GdipDeleteGraphics(graphics);
+}
+
+}  // namespace
+
+void GdiplusImage::Draw(HDC dc, const RECT& rect) const {
+    if (!image) return;
+    DrawImage(dc, image, rect, true);
+}
+
+HBITMAP GdiplusImage::CreateBitmap(int width, int height, COLORREF background, bool smooth) const {
+    if (!image || width <= 0 || height <= 0) return nullptr;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap) return nullptr;
+    MemoryDC dc(nullptr);
+    {
+        SelectObjectScope select(dc.Get(), bitmap);
+        RECT all = {0, 0, width, height};
+        Brush fill(CreateSolidBrush(background));
+        FillRect(dc.Get(), &all, fill.Get());
+        // At its own size the picture is copied pixel for pixel.
+        DrawImage(dc.Get(), image, all, smooth && (width != Width() || height != Height()));
+    }
+    return bitmap;
 }
 
 COLORREF GdiplusImage::PixelColour(int x, int y, COLORREF fallback) const {

@@ -123,10 +123,19 @@ public:
     bool LoadBytes(const void* bytes, size_t size);
     // The image of a resource of the module, by id and type name ("PNG").
     bool LoadResource(HINSTANCE module, int id, const wchar_t* type);
+    // A BITMAP resource of the module.
+    bool LoadBitmapResource(HINSTANCE module, int id);
+    int Width() const;
+    int Height() const;
     void Reset();
     bool IsLoaded() const { return image != nullptr; }
-    // Draws the image stretched to the rectangle, without keeping its aspect ratio.
+    // Draws the image stretched to the rectangle, without keeping its aspect ratio, with a
+    // high-quality filter.
     void Draw(HDC dc, const RECT& rect) const;
+    // A 24-bit bitmap of the given size holding the image: smoothed with a high-quality filter, or
+    // with its pixels repeated (for pictures whose key colour must stay unmixed); filled with the
+    // background colour first. Null when there is no image.
+    HBITMAP CreateBitmap(int width, int height, COLORREF background, bool smooth) const;
     // The colour of one pixel (0x00BBGGRR); fallback when there is no image or no such pixel.
     COLORREF PixelColour(int x, int y, COLORREF fallback) const;
 

@@ -159,6 +159,13 @@ TEST_F(ShippedProgram, CarriesTheManifestOfAnX86Program) {
                                "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", "Microsoft.Windows.Common-Controls"}) {
         EXPECT_NE(manifest.find(needed), std::string::npos) << "manifest lacks " << needed;
     }
+    // Sharp at every scale: per-monitor (v2) awareness, with per-monitor and system-wide awareness
+    // for the systems that do not know it.
+    for (const char* needed :
+         {"<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+          "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"}) {
+        EXPECT_NE(manifest.find(needed), std::string::npos) << "manifest lacks " << needed;
+    }
 }
 
 TEST_F(ShippedProgram, HasOneUnstampedVersionBlockThePackagerCanStamp) {

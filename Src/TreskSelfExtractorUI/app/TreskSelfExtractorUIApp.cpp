@@ -302,7 +302,7 @@ void CTreskSelfExtractorUIApp::RunWizard(int defaultPathUsable) {
 }
 
 void CTreskSelfExtractorUIApp::RunUnattended() {
-    CUnattendedExtracter window(unattendedFlag, workerThread, *this, statusFont.Get());
+    CUnattendedExtracter window(unattendedFlag, workerThread, *this);
     if (window.DoModal() == CUnattendedExtracter::CLOSED_BY_USER) Quit(-1, 6, L"");
 }
 

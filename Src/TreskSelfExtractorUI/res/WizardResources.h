@@ -10,3 +10,8 @@
 #define IDB_LICENSE_ACCEPTED 169  // licence row accepted: ticked box, 14 x 14, magenta transparent
 #define IDB_NOTE 174              // finish page, setup starts on Finish or finished with notes: "i", 48 x 48
 #define IDR_WELCOME_PNG 167       // welcome page picture, resource type "PNG", 300 x 170
+
+// The same pictures drawn for 150 and 200 percent display scale, as PNG resources: the id of the
+// 100 percent bitmap plus 1000 and 2000 (ScaledArtId).
+#define ART_ID_150 1000
+#define ART_ID_200 2000

@@ -78,18 +78,30 @@ void CDirChangePage::ActivatePage() {
     SetDefaultButton(kNextId);
 }
 
-void CDirChangePage::CreateBrowseButton() {
-    if (browseButton) return;
-    HWND edit = Item(IDC_DIRCHANGE_PATH);
+RECT CDirChangePage::BrowseButtonPlace() const {
     RECT rect = {};
-    GetWindowRect(edit, &rect);
+    GetWindowRect(Item(IDC_DIRCHANGE_PATH), &rect);
     MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
     // As high as the navigation buttons, centred on the edit beside it.
-    const int d = (wingui::ScaleForDpi(kBrowseHeight) - (rect.bottom - rect.top)) / 2;
-    RECT place = {rect.right, rect.top - d, rect.right + wingui::ScaleForDpi(kBrowseWidth), rect.bottom + d};
+    const wingui::DisplayScale& scale = sheet.Scale();
+    const int d = (scale.Pixels(kBrowseHeight) - (rect.bottom - rect.top)) / 2;
+    return RECT{rect.right, rect.top - d, rect.right + scale.Pixels(kBrowseWidth), rect.bottom + d};
+}
+
+void CDirChangePage::OnScaleChanged() {
+    if (!browseButton || !browseButton->Hwnd()) return;
+    browseButton->SetScale(sheet.Scale());
+    const RECT place = BrowseButtonPlace();
+    SetWindowPos(browseButton->Hwnd(), nullptr, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CDirChangePage::CreateBrowseButton() {
+    if (browseButton) return;
     browseButton = std::make_unique<CQirvaButton>(GetText(403), Hwnd());
     browseButton->SetBackgroundColour(PAGE_BACKGROUND_COLOUR);
-    if (!browseButton->Create(Hwnd(), IDC_DIRCHANGE_BROWSE, place, true)) return;
+    browseButton->SetScale(sheet.Scale());
+    if (!browseButton->Create(Hwnd(), IDC_DIRCHANGE_BROWSE, BrowseButtonPlace(), true)) return;
     browseButton->Show(true);
     browseButton->SetHot(1);
     browseButton->ApplyNormalLook(BUTTON_WHITE_FACE);
@@ -183,7 +195,7 @@ LRESULT CDirChangePage::OnWizardNext() {
     ShowBrowse(false);
     const std::wstring bare = path.substr(0, path.find_last_not_of(L'\\') + 1);
     if (CUtil::FileExists(bare) && !CUtil::IsEmptyFolder(path)) {
-        CFolderdelete prompt(sheet, path, sheet.Context().lightFont);
+        CFolderdelete prompt(sheet, path);
         prompt.DoModal(sheet.Hwnd());
         // Only Yes empties the folder. No chooses another folder; a confirmed Cancel has the
         // wizard on its way to the finish page.

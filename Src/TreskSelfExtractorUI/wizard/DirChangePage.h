@@ -26,6 +26,9 @@ protected:
 
 private:
     void CreateBrowseButton();
+    // Beside the folder edit, as high as the navigation buttons.
+    RECT BrowseButtonPlace() const;
+    void OnScaleChanged() override;
     void RefreshAutolaunchControls();
     void ApplyControls(const LocationControls& controls);
     void OnExtractOnlyClicked();

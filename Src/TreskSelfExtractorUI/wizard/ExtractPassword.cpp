@@ -17,7 +17,7 @@ namespace {
 constexpr int kPasswordCharacters = 50;
 }  // namespace
 
-CExtractPassword::CExtractPassword(CQirvaSheet& sheet) : Dialog(IDD_PASSWORD), sheet(sheet) {}
+CExtractPassword::CExtractPassword(CQirvaSheet& sheet) : Dialog(IDD_PASSWORD), sheet(sheet) { ScaleWithMonitor(); }
 
 BOOL CExtractPassword::OnInitDialog() {
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM));

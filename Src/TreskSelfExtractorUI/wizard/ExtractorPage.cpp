@@ -117,7 +117,7 @@ void CExtractorPage::OnExtractDone() {
 void CExtractorPage::AskOverwrite() {
     // The prompt is owned by the wizard, which stays disabled until it is answered: the worker
     // waits inside its send for the answer.
-    CFileOverwrite prompt(GetCurrentFilePath(), sheet.Context().lightFont);
+    CFileOverwrite prompt(GetCurrentFilePath());
     prompt.DoModal(sheet.Hwnd());
     overwriteDecision = prompt.GetAnswer();
 }

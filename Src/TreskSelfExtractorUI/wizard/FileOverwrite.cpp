@@ -3,8 +3,8 @@
 #include "package/UiText.h"
 #include "res/resource.h"
 
-CFileOverwrite::CFileOverwrite(const std::wstring& fileName, HFONT lightFont)
-    : CSkinnedPrompt(IDD_FILE_OVERWRITE, PROMPT_OVERWRITE, IDC_OVERWRITE_QUESTION, L"Overwrite dialog", lightFont),
+CFileOverwrite::CFileOverwrite(const std::wstring& fileName)
+    : CSkinnedPrompt(IDD_FILE_OVERWRITE, PROMPT_OVERWRITE, IDC_OVERWRITE_QUESTION, L"Overwrite dialog"),
       fileName(fileName) {}
 
 void CFileOverwrite::SetTexts() {

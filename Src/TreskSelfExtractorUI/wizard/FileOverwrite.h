@@ -8,7 +8,7 @@
 
 class CFileOverwrite : public CSkinnedPrompt {
 public:
-    CFileOverwrite(const std::wstring& fileName, HFONT lightFont);
+    explicit CFileOverwrite(const std::wstring& fileName);
 
 protected:
     void SetTexts() override;

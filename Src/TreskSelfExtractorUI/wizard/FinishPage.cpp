@@ -54,10 +54,7 @@ void CFinishPage::WriteOutcome() {
         SetFittedText(IDC_FINISH_OUTCOME, text, FIT_FINISH_PAGE);
     else
         SetDlgItemTextW(Hwnd(), IDC_FINISH_OUTCOME, text.c_str());
-    HBITMAP picture = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(outcome.picture));
-    HBITMAP previous = reinterpret_cast<HBITMAP>(
-        SendDlgItemMessageW(Hwnd(), IDC_FINISH_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture)));
-    if (previous && previous != picture) DeleteObject(previous);
+    SetPicture(IDC_FINISH_PICTURE, outcome.picture);
     if (outcome.showFinishMessage) {
         std::wstring message = returnCodes.GetFinishMessage();
         if (!message.empty()) SetFittedText(IDC_FINISH_MESSAGE, message, FIT_FINISH_PAGE);

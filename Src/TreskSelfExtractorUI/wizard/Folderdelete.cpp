@@ -5,9 +5,8 @@
 #include "wizard/CancelRules.h"
 #include "wizard/QirvaSheet.h"
 
-CFolderdelete::CFolderdelete(CQirvaSheet& sheet, const std::wstring& folder, HFONT lightFont)
-    : CSkinnedPrompt(IDD_FOLDER_DELETE, PROMPT_FOLDER_DELETE, IDC_FOLDER_DELETE_QUESTION, L"FolderDelete dialog",
-                     lightFont),
+CFolderdelete::CFolderdelete(CQirvaSheet& sheet, const std::wstring& folder)
+    : CSkinnedPrompt(IDD_FOLDER_DELETE, PROMPT_FOLDER_DELETE, IDC_FOLDER_DELETE_QUESTION, L"FolderDelete dialog"),
       sheet(sheet),
       folder(folder) {}
 

@@ -11,7 +11,7 @@ class CQirvaSheet;
 
 class CFolderdelete : public CSkinnedPrompt {
 public:
-    CFolderdelete(CQirvaSheet& sheet, const std::wstring& folder, HFONT lightFont);
+    CFolderdelete(CQirvaSheet& sheet, const std::wstring& folder);
 
 protected:
     void SetTexts() override;

@@ -11,6 +11,7 @@
 #include "package/UiText.h"
 #include "res/WizardResources.h"
 #include "res/resource.h"
+#include "wizard/Artwork.h"
 #include "wizard/LicenseDocuments.h"
 #include "wizard/QirvaSheet.h"
 #include "wizard/WizardLog.h"
@@ -46,6 +47,31 @@ CLicensePage::~CLicensePage() {
     if (images) ImageList_Destroy(images);
 }
 
+void CLicensePage::MakeRowSymbols() {
+    // The two row symbols at the page's scale; magenta is transparent.
+    HIMAGELIST made = nullptr;
+    for (int symbol : {IDB_LICENSE_OPEN, IDB_LICENSE_ACCEPTED}) {
+        wingui::Bitmap bitmap(LoadArtBitmap(symbol, sheet.Scale(), RGB(255, 0, 255), true));
+        if (!bitmap) continue;
+        BITMAP size = {};
+        GetObjectW(bitmap.Get(), sizeof(size), &size);
+        if (!made) made = ImageList_Create(size.bmWidth, size.bmHeight, ILC_COLOR24 | ILC_MASK, 2, 0);
+        if (made) ImageList_AddMasked(made, bitmap.Get(), RGB(255, 0, 255));
+    }
+    if (!made) return;
+    list.SetImageList(made);
+    if (images) ImageList_Destroy(images);
+    images = made;
+}
+
+void CLicensePage::OnScaleChanged() {
+    if (!list.Hwnd()) return;
+    MakeRowSymbols();
+    RECT client = {};
+    GetClientRect(list.Hwnd(), &client);
+    ListView_SetColumnWidth(list.Hwnd(), 0, client.right);
+}
+
 void CLicensePage::InitPage() {
     first = IsFirstPage();
     sheet.SetBackButtonState(first, true);
@@ -55,17 +81,7 @@ void CLicensePage::InitPage() {
 
     list.Attach(Item(IDC_LICENSE_LIST));
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    if (!images) {
-        images = ImageList_Create(14, 14, ILC_COLOR8 | ILC_MASK, 2, 0);
-        for (int symbol : {IDB_LICENSE_OPEN, IDB_LICENSE_ACCEPTED}) {
-            HBITMAP bitmap = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(symbol));
-            if (bitmap) {
-                ImageList_AddMasked(images, bitmap, RGB(255, 0, 255));
-                DeleteObject(bitmap);
-            }
-        }
-    }
-    list.SetImageList(images);
+    MakeRowSymbols();
     list.DeleteAllItems();
     RECT client = {};
     GetClientRect(list.Hwnd(), &client);

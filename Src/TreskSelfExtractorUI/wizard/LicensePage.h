@@ -32,6 +32,9 @@ private:
     wingui::ListView list;
     wingui::RichEdit viewer;
     HIMAGELIST images = nullptr;
+    // The accepted and not accepted symbols of the rows, for the page's scale.
+    void MakeRowSymbols();
+    void OnScaleChanged() override;
     CHARFORMAT2W defaultFormat = {};
     std::wstring licenseFile, securityFile, shownFile;
     int licenseRow = -1, securityRow = -1;

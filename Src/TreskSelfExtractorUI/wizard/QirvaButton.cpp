@@ -63,6 +63,16 @@ CQirvaButton::~CQirvaButton() {
     }
 }
 
+void CQirvaButton::SetScale(const wingui::DisplayScale& scale) {
+    wingui::Font font(wingui::CreateScaledFont(L"Tahoma", 15, 400, scale));
+    if (!font) return;
+    // The caption's font is replaced once the button no longer shows the old one.
+    if (Hwnd()) SetFont(font.Get(), false);
+    buttonFont = std::move(font);
+    redrawNeeded = true;
+    if (Hwnd()) Invalidate(false);
+}
+
 bool CQirvaButton::Create(HWND parent, int id, const RECT& rect, bool visible) {
     DWORD style = WS_CHILD | WS_TABSTOP | BS_OWNERDRAW | (visible ? WS_VISIBLE : 0);
     HWND button = CreateWindowExW(0, L"BUTTON", caption.c_str(), style, rect.left, rect.top, rect.right - rect.left,

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "WinGui/Dpi.h"
 #include "WinGui/Gdi.h"
 #include "WinGui/Window.h"
 #include "wizard/ButtonFace.h"
@@ -18,6 +19,8 @@ public:
 
     // Creates the button as a visible child with a tab stop and makes it owner-drawn.
     bool Create(HWND parent, int id, const RECT& rect, bool visible = true);
+    // Makes the caption's font for a display scale (before or after Create).
+    void SetScale(const wingui::DisplayScale& scale);
     // The button behind a window handle, or null.
     static CQirvaButton* FromHandle(HWND window);
     // Paints the button for the owner's WM_DRAWITEM.

@@ -3,6 +3,9 @@
 #include "WinGui/Gdi.h"
 #include "WinGui/Window.h"
 #include "package/UiText.h"
+#include "res/WizardResources.h"
+#include "res/resource.h"
+#include "wizard/Artwork.h"
 #include "wizard/ButtonFace.h"
 #include "wizard/FittedText.h"
 #include "wizard/QirvaSheet.h"
@@ -14,9 +17,60 @@ BOOL CQirvaPage::OnInitDialog() {
     if (sheet.IsInitialised()) {
         // The page's start-up may ask for the password; a cancel there is this page's cancel.
         sheet.OnPageActivated(this);
+        ApplyScale();
         InitPage();
     }
     return TRUE;
+}
+
+void CQirvaPage::ApplyScale() {
+    if (!Hwnd()) return;
+    if (!layout.IsLoaded()) {
+        layout.Load(GetModuleHandleW(nullptr), TemplateId());
+        wingui::TakeOverDpiChanges(Hwnd());
+    }
+    layout.Apply(Hwnd(), sheet.Scale());
+    sheet.PlacePage(this);
+    const CWizardContext& context = sheet.Context();
+    for (const auto& [id, title] : titleFontControls)
+        SendDlgItemMessageW(Hwnd(), id, WM_SETFONT, reinterpret_cast<WPARAM>(title ? context.titleFont : context.lightFont),
+                            FALSE);
+    // The templates' picture controls show the program's pictures for the scale.
+    if (Item(IDC_PAGE_PICTURE) && !pictures.count(IDC_PAGE_PICTURE)) pictures[IDC_PAGE_PICTURE] = IDB_HEADING;
+    if (Item(IDC_REQUIREMENTS_PICTURE) && !pictures.count(IDC_REQUIREMENTS_PICTURE))
+        pictures[IDC_REQUIREMENTS_PICTURE] = IDB_REQUIREMENTS;
+    for (const auto& picture : pictures) ShowPicture(picture.first);
+    for (const auto& [id, entry] : fittedTexts) FitAgain(id, entry);
+    OnScaleChanged();
+    RepaintArea();
+}
+
+void CQirvaPage::SetPicture(int controlId, int bitmapId) {
+    pictures[controlId] = bitmapId;
+    ShowPicture(controlId);
+}
+
+void CQirvaPage::ShowPicture(int controlId) {
+    HWND control = Item(controlId);
+    auto found = pictures.find(controlId);
+    if (!control || found == pictures.end()) return;
+    wingui::Bitmap bitmap(LoadArtBitmap(found->second, sheet.Scale(), sheet.PageBackgroundColour()));
+    if (!bitmap) return;
+    HBITMAP previous = reinterpret_cast<HBITMAP>(
+        SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get())));
+    // The template's own bitmap is handed back once; the ones made here are deleted by their owner.
+    auto mine = pictureBitmaps.find(controlId);
+    if (previous && (mine == pictureBitmaps.end() || mine->second.Get() != previous)) DeleteObject(previous);
+    pictureBitmaps[controlId] = std::move(bitmap);
+}
+
+void CQirvaPage::FitAgain(int id, const FittedText& entry) {
+    HWND control = Item(id);
+    if (!control) return;
+    if (entry.withValue)
+        SetFittedControlTextWithValue(control, entry.text, entry.placeholder, entry.value, entry.variant);
+    else
+        SetFittedControlText(control, entry.text, entry.variant, entry.mode);
 }
 
 bool CQirvaPage::OnSetActive() {
@@ -64,7 +118,12 @@ INT_PTR CQirvaPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void CQirvaPage::SetFittedText(int id, const std::wstring& text, TextFitVariant variant, int mode) {
     HWND control = Item(id);
     if (!control) return;
-    SetFittedControlText(control, text, variant, mode);
+    FittedText entry;
+    entry.text = text;
+    entry.variant = variant;
+    entry.mode = mode;
+    FitAgain(id, entry);
+    fittedTexts[id] = std::move(entry);
     RepaintArea();
 }
 
@@ -72,9 +131,15 @@ void CQirvaPage::SetFittedUiText(int id, int textId, TextFitVariant variant) { S
 
 void CQirvaPage::SetFittedUiTextWithValue(int id, int textId, const std::wstring& placeholder, const std::wstring& value,
                                           TextFitVariant variant) {
-    HWND control = Item(id);
-    if (!control) return;
-    SetFittedControlTextWithValue(control, GetText(textId), placeholder, value, variant);
+    if (!Item(id)) return;
+    FittedText entry;
+    entry.text = GetText(textId);
+    entry.variant = variant;
+    entry.withValue = true;
+    entry.placeholder = placeholder;
+    entry.value = value;
+    FitAgain(id, entry);
+    fittedTexts[id] = std::move(entry);
     RepaintArea();
 }
 
@@ -86,6 +151,8 @@ void CQirvaPage::SetDefaultButton(int id) const {
     if (Hwnd()) SendMessageW(Hwnd(), DM_SETDEFID, static_cast<WPARAM>(id), 0);
 }
 
-void CQirvaPage::SetControlFont(int id, HFONT font) const {
-    if (font) SendDlgItemMessageW(Hwnd(), id, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+void CQirvaPage::SetControlFont(int id, HFONT font) {
+    if (!font) return;
+    titleFontControls[id] = font == sheet.Context().titleFont;
+    SendDlgItemMessageW(Hwnd(), id, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }

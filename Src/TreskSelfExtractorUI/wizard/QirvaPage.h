@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
+#include "WinGui/DialogLayout.h"
+#include "WinGui/Gdi.h"
 #include "WinGui/PropertyPage.h"
 #include "wizard/PageChoice.h"
 #include "wizard/TextFitting.h"
@@ -26,12 +29,21 @@ public:
     // The sheet moved the focus look to one of its navigation buttons.
     virtual void OnNavigationFocus() {}
 
+    // Lays the page out for the sheet's display scale and colours: the template's controls, the
+    // fonts the page gave its controls, its pictures and its fitted texts. Runs when the page is
+    // created and whenever the sheet's scale or colours change.
+    void ApplyScale();
+
 protected:
     BOOL OnInitDialog() override;
     bool OnSetActive() override;
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Paints what the page draws beyond the background and the band.
     virtual void PaintPage(HDC /*dc*/, const RECT& /*client*/) {}
+    // What a page does beyond the common part when its scale changes: the controls it made itself.
+    virtual void OnScaleChanged() {}
+    // Shows one of the program's pictures in a picture control, drawn for the page's scale.
+    void SetPicture(int controlId, int bitmapId);
 
     bool IsFirstPage() const;
     // Sets a control's text shortened to the control with "..." (a variant of the text fitting).
@@ -44,10 +56,27 @@ protected:
     // The page's texts are transparent: a changed text needs the page beneath it redrawn.
     void RepaintArea() const;
     void SetDefaultButton(int id) const;
-    void SetControlFont(int id, HFONT font) const;
+    // Gives a control the wizard's title or light font; it keeps that font at every scale.
+    void SetControlFont(int id, HFONT font);
 
     CQirvaSheet& sheet;
 
 private:
+    // A text set shortened to its control, kept so it can be fitted again at another scale.
+    struct FittedText {
+        std::wstring text;
+        TextFitVariant variant = FIT_PAGE;
+        int mode = FIT_KEEP_START;
+        bool withValue = false;  // text is a template whose placeholder takes value
+        std::wstring placeholder, value;
+    };
+    void FitAgain(int id, const FittedText& entry);
+    void ShowPicture(int controlId);
+
     WizardPageKind kind;
+    wingui::DialogLayout layout;
+    std::map<int, FittedText> fittedTexts;
+    std::map<int, bool> titleFontControls;  // control -> it has the title font (else the light font)
+    std::map<int, int> pictures;            // control -> bitmap id
+    std::map<int, wingui::Bitmap> pictureBitmaps;
 };

@@ -39,14 +39,18 @@ std::vector<std::wstring> Words(const std::wstring& list) {
     return words;
 }
 
-// A navigation button's place at the screen's resolution: its distances from the page's right edge
-// and its height grow with it, centred on the same line of the band.
-RECT ScaledButtonRect(const LayoutRect& rect, int pageRight) {
+// A navigation button's place at a display scale: its distances from the page's right edge and
+// its height grow with it, centred on the same line of the band.
+RECT ScaledButtonRect(const LayoutRect& rect, int pageRight, const wingui::DisplayScale& scale) {
     const int centre = (rect.top + rect.bottom) / 2;
-    const int half = wingui::ScaleForDpi(rect.Height()) / 2;
-    return RECT{pageRight - wingui::ScaleForDpi(pageRight - rect.left), centre - half,
-                pageRight - wingui::ScaleForDpi(pageRight - rect.right), centre + half};
+    const int half = scale.Pixels(rect.Height()) / 2;
+    return RECT{pageRight - scale.Pixels(pageRight - rect.left), centre - half,
+                pageRight - scale.Pixels(pageRight - rect.right), centre + half};
 }
+
+// The height of the button band below the pages at 96 DPI (the height the platform's wizard
+// frame gives it there).
+constexpr int kBandHeight = 47;
 
 }  // namespace
 
@@ -124,19 +128,83 @@ void CQirvaSheet::FinishInitialisation() {
     theLog.Log(LOG_INFO, L"Setuptype", plus ? L"PLUS" : L"Classic");
     showTitle = !plus;
 
-    RECT client = ClientRect();
-    pageRect = ActivePageRect();
-    pageBottom = pageRect.bottom;
-    bandHeight = client.bottom - pageBottom;
+    scale = wingui::WindowScale(sheet);
+    wingui::Font unusedTitle, unusedLight;
+    MakeFonts(unusedTitle, unusedLight);
+    LayoutSheet();
     CreateNavigationButtons();
     SetButtonCaptions(L"");
     initialised = 1;
     if (CQirvaPage* page = static_cast<CQirvaPage*>(GetActivePage())) {
         OnPageActivated(page);
+        page->ApplyScale();
         page->InitPage();
         page->ActivatePage();
     }
     InvalidateRect(sheet, nullptr, TRUE);
+}
+
+void CQirvaSheet::MakeFonts(wingui::Font& previousTitle, wingui::Font& previousLight) {
+    previousTitle = std::move(titleFont);
+    previousLight = std::move(lightFont);
+    titleFont.Reset(wingui::CreateScaledFont(L"Tahoma", 16, 600, scale));
+    lightFont.Reset(wingui::CreateScaledFont(L"Tahoma", 15, 100, scale));
+    context.titleFont = titleFont.Get();
+    context.lightFont = lightFont.Get();
+}
+
+void CQirvaSheet::LayoutSheet() {
+    // Every page template has the same size; the page area is that size at the scale.
+    if (!pageLayout.IsLoaded()) pageLayout.Load(GetModuleHandleW(nullptr), IDD_PROGRESS_PAGE);
+    pageLayout.Prepare(scale);
+    const SIZE page = pageLayout.DialogSize();
+    pageRect = RECT{0, 0, page.cx, page.cy};
+    pageBottom = pageRect.bottom;
+    bandHeight = scale.Pixels(kBandHeight);
+    RECT window = {}, client = ClientRect();
+    GetWindowRect(Hwnd(), &window);
+    const int frameWidth = (window.right - window.left) - client.right;
+    const int frameHeight = (window.bottom - window.top) - client.bottom;
+    SetWindowPos(Hwnd(), nullptr, 0, 0, page.cx + frameWidth, pageBottom + bandHeight + frameHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CQirvaSheet::PlacePage(CQirvaPage* page) const {
+    if (!page || !page->Hwnd()) return;
+    SetWindowPos(page->Hwnd(), nullptr, pageRect.left, pageRect.top, pageRect.right - pageRect.left,
+                 pageRect.bottom - pageRect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+COLORREF CQirvaSheet::PageBackgroundColour() const { return PAGE_BACKGROUND_COLOUR; }
+
+void CQirvaSheet::ApplyScale(const wingui::DisplayScale& newScale) {
+    scale = newScale;
+    // The old fonts stay alive until every control shows the new ones.
+    wingui::Font oldTitle, oldLight;
+    MakeFonts(oldTitle, oldLight);
+    LayoutSheet();
+    for (CQirvaPage* page : {static_cast<CQirvaPage*>(&welcomePage), static_cast<CQirvaPage*>(&languagePage),
+                             static_cast<CQirvaPage*>(&conditionPage), static_cast<CQirvaPage*>(&licensePage),
+                             static_cast<CQirvaPage*>(&dirChangePage), static_cast<CQirvaPage*>(&extractorPage),
+                             static_cast<CQirvaPage*>(&autolaunchPage), static_cast<CQirvaPage*>(&finishPage)})
+        if (page->Hwnd()) page->ApplyScale();
+    PlaceNavigationButtons();
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CQirvaSheet::PlaceNavigationButtons() {
+    if (!backButton) return;
+    NavigationButtonRects rects = NavigationButtonLayout(pageRect.right, pageBottom, bandHeight);
+    const std::pair<CQirvaButton*, LayoutRect> places[] = {{backButton.get(), rects.back},
+                                                           {nextButton.get(), rects.next},
+                                                           {cancelButton.get(), rects.cancel},
+                                                           {finishButton.get(), rects.finish}};
+    for (const auto& [button, rect] : places) {
+        button->SetScale(scale);
+        const RECT place = ScaledButtonRect(rect, pageRect.right, scale);
+        SetWindowPos(button->Hwnd(), nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void CQirvaSheet::CreateNavigationButtons() {
@@ -158,7 +226,9 @@ void CQirvaSheet::CreateNavigationButtons() {
         planned.button = std::make_unique<CQirvaButton>(::GetText(planned.text), Hwnd());
         planned.button->SetBackgroundColour(colour);
         planned.button->SetEnabledLook(planned.visible ? 1 : 0);
-        planned.button->Create(Hwnd(), planned.id, ScaledButtonRect(planned.rect, pageRect.right), planned.visible);
+        planned.button->SetScale(scale);
+        planned.button->Create(Hwnd(), planned.id, ScaledButtonRect(planned.rect, pageRect.right, scale),
+                               planned.visible);
         SetWindowPos(planned.button->Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         planned.button->ApplyNormalLook(0);
     }
@@ -365,13 +435,13 @@ int CQirvaSheet::AskPassword() {
 }
 
 void CQirvaSheet::PaintBand(HDC dc, const RECT& pageClient) const {
-    RECT band = {0, 0, pageClient.right, wingui::ScaleForDpi(60)};
+    RECT band = {0, 0, pageClient.right, scale.Pixels(60)};
     topImage.Draw(dc, band);
     const std::wstring& title = theInitializer.GetPackageTitle();
     if (!showTitle || title.empty() || !context.titleFont) return;
     LayoutRect place = TitleControlRect(0, pageClient.right);
     // The title sits 20 pixels below the top at 96 DPI, as high as its font.
-    const int top = wingui::ScaleForDpi(place.top), height = wingui::ScaleForDpi(place.Height());
+    const int top = scale.Pixels(place.top), height = scale.Pixels(place.Height());
     place.top = top;
     place.bottom = top + height;
     RECT rect = {place.left, place.top, place.right, place.bottom};
@@ -520,6 +590,15 @@ LRESULT CQirvaSheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_HELP:
             return TRUE;
+        case WM_DPICHANGED: {
+            // The sheet moved to a monitor of another resolution (or the system's resolution
+            // changed): it takes the place the system suggests and lays itself out anew.
+            wingui::DisplayScale changed = scale;
+            changed.dpi = HIWORD(wParam);
+            wingui::MoveToSuggestedRect(Hwnd(), lParam);
+            if (initialised) ApplyScale(changed);
+            return 0;
+        }
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_CLOSE) {
                 if (!SystemCloseAsksCancel(lParam == 0, closeAllowed)) return 0;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "WinGui/DialogLayout.h"
+#include "WinGui/Dpi.h"
 #include "WinGui/Gdi.h"
 #include "WinGui/PropertySheetWindow.h"
 #include "launch/Launcher.h"
@@ -67,6 +69,12 @@ public:
 
     // Draws the top band image and the package title over the top 60 pixels of a page.
     void PaintBand(HDC dc, const RECT& pageClient) const;
+    // The display scale the wizard is laid out for: its monitor's resolution and the text size.
+    const wingui::DisplayScale& Scale() const { return scale; }
+    // Moves a page to the page area of the sheet.
+    void PlacePage(CQirvaPage* page) const;
+    // The colour behind the pages' texts and pictures.
+    COLORREF PageBackgroundColour() const;
     void SetLaunchImmediately(int value) { launchImmediately = value; }
     // Moves on to the autolaunch page (posted, like the move to the finish page).
     void GoToAutolaunchPage();
@@ -89,6 +97,14 @@ protected:
 
 private:
     void FinishInitialisation();
+    // Makes the wizard's fonts for the scale; the previous ones are returned to be deleted once
+    // no control shows them.
+    void MakeFonts(wingui::Font& previousTitle, wingui::Font& previousLight);
+    // The page area and the button band for the scale, and the sheet's size around them.
+    void LayoutSheet();
+    // Lays the whole wizard out again for another scale (WM_DPICHANGED, a changed text size).
+    void ApplyScale(const wingui::DisplayScale& newScale);
+    void PlaceNavigationButtons();
     void CreateNavigationButtons();
     CQirvaButton* ButtonByWord(const std::wstring& word) const;
     void GiveFocusLook(CQirvaButton* button, int defaultId, bool takeFocus);
@@ -118,5 +134,8 @@ private:
     int launchImmediately = 1;
     int requirementsPassed = 0;
     bool showTitle = true;  // [Package] Setuptype is not "PLUS": the band carries the package title
+    wingui::DisplayScale scale;
+    wingui::Font titleFont, lightFont;  // the context's fonts, made for the scale
+    wingui::DialogLayout pageLayout;    // the pages' template size
     WizardPageKind activeKind = PAGE_WELCOME;
 };

@@ -6,6 +6,8 @@
 #include "package/QirvaInitalizer.h"
 #include "package/UiText.h"
 #include "res/resource.h"
+#include "res/WizardResources.h"
+#include "wizard/Artwork.h"
 #include "wizard/ButtonFace.h"
 #include "wizard/FittedText.h"
 #include "wizard/TextFitting.h"
@@ -17,8 +19,10 @@ constexpr int kBottomMargin = 10;
 
 CSkinnedPrompt* CSkinnedPrompt::active = nullptr;
 
-CSkinnedPrompt::CSkinnedPrompt(int templateId, PromptKind kind, int questionId, const wchar_t* logTag, HFONT lightFont)
-    : Dialog(templateId), kind(kind), questionId(questionId), logTag(logTag), lightFont(lightFont) {}
+CSkinnedPrompt::CSkinnedPrompt(int templateId, PromptKind kind, int questionId, const wchar_t* logTag)
+    : Dialog(templateId), kind(kind), questionId(questionId), logTag(logTag) {
+    ScaleWithMonitor();
+}
 
 CSkinnedPrompt::~CSkinnedPrompt() {
     if (keyHook) UnhookWindowsHookEx(keyHook);
@@ -31,11 +35,9 @@ BOOL CSkinnedPrompt::OnInitDialog() {
     SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SetWindowLongPtrW(Hwnd(), GWL_STYLE, GetWindowLongPtrW(Hwnd(), GWL_STYLE) | WS_SYSMENU);
     SetWindowTextW(Hwnd(), theInitializer.GetPackageTitle().c_str());
-    for (HWND child = GetWindow(Hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (lightFont && GetDlgCtrlID(child) != IDC_PROMPT_PICTURE)
-            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(lightFont), FALSE);
+    ApplyFontAndPicture();
     SetTexts();
-    CreateButtons();
+    PlaceButtons();
     // The dialog's own message loop hands every message to the thread's message filter first:
     // that is where the prompt sees the keys before the dialog manager does.
     active = this;
@@ -43,34 +45,66 @@ BOOL CSkinnedPrompt::OnInitDialog() {
     return FALSE;
 }
 
-void CSkinnedPrompt::CreateButtons() {
+void CSkinnedPrompt::ApplyFontAndPicture() {
+    wingui::Font font(wingui::CreateScaledFont(L"Tahoma", 15, 100, Scale()));
+    for (HWND child = GetWindow(Hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (font && GetDlgCtrlID(child) != IDC_PROMPT_PICTURE && !CQirvaButton::FromHandle(child))
+            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    if (font) lightFont = std::move(font);
+    wingui::Bitmap drawn(LoadArtBitmap(IDB_QUESTION, Scale(), PAGE_BACKGROUND_COLOUR));
+    if (drawn) {
+        HBITMAP previous = reinterpret_cast<HBITMAP>(SendDlgItemMessageW(
+            Hwnd(), IDC_PROMPT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(drawn.Get())));
+        // The template's own bitmap comes back once; the ones made here are deleted by their owner.
+        if (previous && previous != picture.Get()) DeleteObject(previous);
+        picture = std::move(drawn);
+    }
+}
+
+void CSkinnedPrompt::OnScaleChanged() {
+    ApplyFontAndPicture();
+    SetTexts();
+    PlaceButtons();
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CSkinnedPrompt::PlaceButtons() {
     RECT client = {}, question = {};
     GetClientRect(Hwnd(), &client);
     GetWindowRect(Item(questionId), &question);
     MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&question), 2);
-    // The row is laid out at 96 DPI and grows with the screen resolution, like the fonts.
-    const int dpi = wingui::ScreenDpi();
-    auto unscale = [dpi](int pixels) { return MulDiv(pixels, 96, dpi); };
+    // The row is laid out at 96 DPI and grows with the prompt's scale, like the fonts.
+    const wingui::DisplayScale& scale = Scale();
+    auto unscale = [&scale](int pixels) { return MulDiv(pixels, 100 * wingui::kDefaultDpi, scale.dpi * scale.textPercent); };
     std::vector<PromptButton> row = PromptButtonRow(kind, unscale(client.right), unscale(question.bottom));
-    for (const PromptButton& planned : row) {
-        auto button = std::make_unique<CQirvaButton>(GetText(planned.captionText), Hwnd());
-        button->SetBackgroundColour(PAGE_BACKGROUND_COLOUR);
-        RECT rect = {wingui::ScaleForDpi(planned.rect.left), wingui::ScaleForDpi(planned.rect.top),
-                     wingui::ScaleForDpi(planned.rect.right), wingui::ScaleForDpi(planned.rect.bottom)};
-        button->Create(Hwnd(), planned.id, rect, true);
-        button->SetEnabledLook(1);
-        button->ApplyNormalLook(0);
-        buttons.push_back(std::move(button));
+    const bool creating = buttons.empty();
+    for (size_t i = 0; i < row.size(); ++i) {
+        const PromptButton& planned = row[i];
+        RECT rect = {scale.Pixels(planned.rect.left), scale.Pixels(planned.rect.top), scale.Pixels(planned.rect.right),
+                     scale.Pixels(planned.rect.bottom)};
+        if (creating) {
+            auto button = std::make_unique<CQirvaButton>(GetText(planned.captionText), Hwnd());
+            button->SetBackgroundColour(PAGE_BACKGROUND_COLOUR);
+            button->SetScale(scale);
+            button->Create(Hwnd(), planned.id, rect, true);
+            button->SetEnabledLook(1);
+            button->ApplyNormalLook(0);
+            buttons.push_back(std::move(button));
+        } else if (i < buttons.size()) {
+            buttons[i]->SetScale(scale);
+            SetWindowPos(buttons[i]->Hwnd(), nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
     }
     // The dialog grows or shrinks to hold the row.
     if (!row.empty()) {
         RECT window = {};
         GetWindowRect(Hwnd(), &window);
-        int wanted = wingui::ScaleForDpi(row.front().rect.bottom + kBottomMargin);
+        int wanted = scale.Pixels(row.front().rect.bottom + kBottomMargin);
         int height = (window.bottom - window.top) + (wanted - client.bottom);
         SetWindowPos(Hwnd(), nullptr, 0, 0, window.right - window.left, height, SWP_NOMOVE | SWP_NOZORDER);
     }
-    if (!buttons.empty()) {
+    if (creating && !buttons.empty()) {
         CQirvaButton* yes = buttons.front().get();
         yes->SetHot(1);
         yes->ApplyFocusLook();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "WinGui/Dialog.h"
+#include "WinGui/Gdi.h"
 #include "wizard/NavigationLayout.h"
 #include "wizard/QirvaButton.h"
 
@@ -20,11 +21,13 @@ public:
     int GetAnswer() const { return answer; }
 
 protected:
-    CSkinnedPrompt(int templateId, PromptKind kind, int questionId, const wchar_t* logTag, HFONT lightFont);
+    CSkinnedPrompt(int templateId, PromptKind kind, int questionId, const wchar_t* logTag);
     ~CSkinnedPrompt() override;
 
     BOOL OnInitDialog() override;
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Fonts, texts, picture and buttons follow the prompt to a monitor of another resolution.
+    void OnScaleChanged() override;
     // Sets the prompt's texts; the fonts are set already.
     virtual void SetTexts() = 0;
     // A button was pressed: stores its code, logs it and ends the dialog. The folder-delete prompt
@@ -37,13 +40,17 @@ protected:
 private:
     static LRESULT CALLBACK KeyFilter(int code, WPARAM wParam, LPARAM lParam);
     bool HandleKey(const MSG& message);
-    void CreateButtons();
+    // Gives the texts the light font and the picture, both for the prompt's scale.
+    void ApplyFontAndPicture();
+    // Creates the row of buttons below the question (or moves it there) and fits the prompt to it.
+    void PlaceButtons();
     void MoveFocusLook(int step);
 
     PromptKind kind;
     int questionId;
     const wchar_t* logTag;
-    HFONT lightFont;
+    wingui::Font lightFont;
+    wingui::Bitmap picture;
     int answer = 2;
     HHOOK keyHook = nullptr;
     std::vector<std::unique_ptr<CQirvaButton>> buttons;

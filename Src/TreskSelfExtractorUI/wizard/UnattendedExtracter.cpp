@@ -13,8 +13,17 @@
 #include "res/resource.h"
 #include "wizard/ProgressState.h"
 
-CUnattendedExtracter::CUnattendedExtracter(int visible, WorkerThread& worker, CLaunchHost& host, HFONT statusFont)
-    : Dialog(IDD_UNATTENDED), visible(visible), worker(worker), host(host), statusFont(statusFont) {}
+CUnattendedExtracter::CUnattendedExtracter(int visible, WorkerThread& worker, CLaunchHost& host)
+    : Dialog(IDD_UNATTENDED), visible(visible), worker(worker), host(host) {
+    ScaleWithMonitor();
+}
+
+void CUnattendedExtracter::OnScaleChanged() {
+    wingui::Font font(wingui::CreateScaledFont(L"Tahoma", 15, 100, Scale()));
+    if (!font) return;
+    SendDlgItemMessageW(Hwnd(), IDC_UNATTENDED_STATUS, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    statusFont = std::move(font);
+}
 
 INT_PTR CUnattendedExtracter::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = Hwnd();
@@ -64,7 +73,7 @@ BOOL CUnattendedExtracter::OnInitDialog() {
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM));
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendDlgItemMessageW(window, IDC_UNATTENDED_STATUS, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont), TRUE);
+    OnScaleChanged();
 
     if (visible) {
         SetWindowTextW(window, theInitializer.GetPackageTitle().c_str());

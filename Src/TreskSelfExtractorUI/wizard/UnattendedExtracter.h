@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "WinGui/Dialog.h"
+#include "WinGui/Gdi.h"
 #include "wizard/ProgressState.h"
 
 class CLaunchHost;
@@ -17,7 +18,7 @@ public:
     // exit code 6.
     static constexpr INT_PTR CLOSED_BY_USER = 6;
 
-    CUnattendedExtracter(int visible, WorkerThread& worker, CLaunchHost& host, HFONT statusFont);
+    CUnattendedExtracter(int visible, WorkerThread& worker, CLaunchHost& host);
     // Runs the window modally; returns IDOK, 0 after a launch, or CLOSED_BY_USER.
     INT_PTR DoModal() { return Dialog::DoModal(nullptr); }
 
@@ -26,6 +27,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    void OnScaleChanged() override;
     bool OnCommand(int id, int code, HWND control) override;
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -36,6 +38,6 @@ private:
     int visible;
     WorkerThread& worker;
     CLaunchHost& host;
-    HFONT statusFont;
+    wingui::Font statusFont;  // "Tahoma", 15 pixels at 96 DPI, weight 100, for the window's scale
     ProgressState progress;
 };

@@ -48,7 +48,7 @@ LRESULT CWelcomePage::OnWizardNext() {
 
 void CWelcomePage::PaintPage(HDC dc, const RECT& client) {
     if (!welcomePicture.IsLoaded()) return;
-    const int band = wingui::ScaleForDpi(60);
+    const int band = sheet.Scale().Pixels(60);
     RECT picture = {0, band, client.right, band + client.bottom};
     welcomePicture.Draw(dc, picture);
 }
