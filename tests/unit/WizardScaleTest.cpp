@@ -15,6 +15,8 @@ using std::min;
 #include "res/WizardResources.h"
 #include "res/resource.h"
 #include "wizard/Artwork.h"
+#include "wizard/ButtonFace.h"
+#include "wizard/WizardColours.h"
 
 namespace {
 
@@ -144,6 +146,36 @@ TEST(DialogTemplate, LayoutGrowsInProportionToTheResolution) {
     EXPECT_NEAR(ours.left, manager.left, 1);
     EXPECT_NEAR(ours.right, manager.right, 1);
     EXPECT_NEAR(ours.bottom, manager.bottom, 1);
+}
+
+TEST(WizardColours, HighContrastTakesEveryColourFromTheSystem) {
+    // A stand-in system palette: each index maps to a colour that names it.
+    auto system = [](int index) { return static_cast<uint32_t>(0x010101u * static_cast<uint32_t>(index)); };
+    const WizardColours normal = ChooseWizardColours(false, system);
+    EXPECT_FALSE(normal.highContrast);
+    EXPECT_TRUE(normal.drawPictures);
+    EXPECT_EQ(normal.pageBackground, PAGE_BACKGROUND_COLOUR);
+    EXPECT_EQ(normal.bandTitleText, MakeColour(255, 255, 255));
+
+    const WizardColours contrast = ChooseWizardColours(true, system);
+    EXPECT_TRUE(contrast.highContrast);
+    EXPECT_FALSE(contrast.drawPictures) << "no picture behind or beside a text";
+    struct Case {
+        const char* what;
+        uint32_t colour;
+        int index;
+    };
+    const Case cases[] = {
+        {"page background", contrast.pageBackground, COLOR_BTNFACE},
+        {"page text", contrast.pageText, COLOR_BTNTEXT},
+        {"band title", contrast.bandTitleText, COLOR_BTNTEXT},
+        {"button face", contrast.buttonFace, COLOR_BTNFACE},
+        {"button text", contrast.buttonText, COLOR_BTNTEXT},
+        {"disabled button text", contrast.buttonDisabledText, COLOR_GRAYTEXT},
+        {"button frame", contrast.buttonFrame, COLOR_WINDOWTEXT},
+        {"focus frame", contrast.focusFrame, COLOR_HIGHLIGHT},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.colour, system(c.index)) << c.what;
 }
 
 }  // namespace

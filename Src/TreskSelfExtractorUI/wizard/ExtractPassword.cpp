@@ -11,6 +11,7 @@
 #include "wizard/CancelRules.h"
 #include "wizard/PasswordRules.h"
 #include "wizard/QirvaSheet.h"
+#include "wizard/WizardPaint.h"
 
 namespace {
 // The longest password the prompt takes; the packager refuses longer ones.
@@ -77,17 +78,12 @@ INT_PTR CExtractPassword::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CLOSE:
             OnCancel();
             return TRUE;
-        case WM_ERASEBKGND: {
-            RECT client = {};
-            GetClientRect(Hwnd(), &client);
-            wingui::Brush background(CreateSolidBrush(PAGE_BACKGROUND_COLOUR));
-            FillRect(reinterpret_cast<HDC>(wParam), &client, background.Get());
+        case WM_ERASEBKGND:
+            FillPageBackground(Hwnd(), reinterpret_cast<HDC>(wParam));
             SetResult(1);
             return TRUE;
-        }
         case WM_CTLCOLORSTATIC:
-            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-            return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+            return reinterpret_cast<INT_PTR>(TransparentTextColours(reinterpret_cast<HDC>(wParam)));
         default:
             return Dialog::DialogProc(message, wParam, lParam);
     }

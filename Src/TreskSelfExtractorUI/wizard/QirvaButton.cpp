@@ -1,5 +1,9 @@
 #include "wizard/QirvaButton.h"
 
+#include <algorithm>
+
+#include "wizard/WizardColours.h"
+
 #include <windowsx.h>
 
 #include <vector>
@@ -64,6 +68,7 @@ CQirvaButton::~CQirvaButton() {
 }
 
 void CQirvaButton::SetScale(const wingui::DisplayScale& scale) {
+    scaleDpi = scale.FontDpi();
     wingui::Font font(wingui::CreateScaledFont(L"Tahoma", 15, 400, scale));
     if (!font) return;
     // The caption's font is replaced once the button no longer shows the old one.
@@ -180,6 +185,31 @@ LRESULT CQirvaButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+void CQirvaButton::RenderPlainFace(HDC face, int width, int height, const WizardColours& colours) {
+    // High contrast: a plain button in the user's colours, framed, with a thicker frame in the
+    // highlight colour and the dotted focus rectangle when it has the focus look.
+    RECT area = {0, 0, width, height};
+    wingui::Brush fill(CreateSolidBrush(colours.buttonFace));
+    FillRect(face, &area, fill.Get());
+    const bool focused = focusLook == 1 || look.hot == 1;
+    const int thickness = std::max(1, MulDiv(focused ? 2 : 1, scaleDpi, 96));
+    wingui::Brush frame(CreateSolidBrush(focused ? colours.focusFrame : colours.buttonFrame));
+    for (int i = 0; i < thickness; ++i) {
+        RECT edge = {i, i, width - i, height - i};
+        FrameRect(face, &edge, frame.Get());
+    }
+    if (focusLook == 1) {
+        RECT inner = {thickness + 2, thickness + 2, width - thickness - 2, height - thickness - 2};
+        SetTextColor(face, colours.buttonText);
+        SetBkColor(face, colours.buttonFace);
+        DrawFocusRect(face, &inner);
+    }
+    SetBkMode(face, TRANSPARENT);
+    SetTextColor(face, look.enabledLook == 1 ? colours.buttonText : colours.buttonDisabledText);
+    wingui::SelectObjectScope selectFont(face, buttonFont.Get());
+    DrawTextW(face, caption.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_TABSTOP);
+}
+
 void CQirvaButton::RenderFace(HDC reference, int width, int height) {
     faceCache.Reset(CreateCompatibleBitmap(reference, width, height));
     if (!faceCache) {
@@ -188,6 +218,12 @@ void CQirvaButton::RenderFace(HDC reference, int width, int height) {
     }
     wingui::MemoryDC face(reference);
     wingui::SelectObjectScope selectFace(face.Get(), faceCache.Get());
+    const WizardColours colours = CurrentWizardColours();
+    cachedHighContrast = colours.highContrast;
+    if (colours.highContrast) {
+        RenderPlainFace(face.Get(), width, height, colours);
+        return;
+    }
     ButtonTile tile = RenderButtonTile(look);
     wingui::Bitmap tileBitmap(TileBitmap(reference, tile));
     if (tileBitmap) {
@@ -209,7 +245,7 @@ void CQirvaButton::RenderFace(HDC reference, int width, int height) {
 void CQirvaButton::DrawItem(const DRAWITEMSTRUCT& item) {
     const RECT& rect = item.rcItem;
     int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (!EqualRect(&rect, &cachedRect) || redrawNeeded || !faceCache) {
+    if (!EqualRect(&rect, &cachedRect) || redrawNeeded || !faceCache || cachedHighContrast != HighContrastWanted()) {
         cachedRect = rect;
         redrawNeeded = false;
         RenderFace(item.hDC, width, height);

@@ -11,6 +11,7 @@
 #include "WinGui/Gdi.h"
 #include "WinGui/Window.h"
 #include "wizard/ButtonFace.h"
+#include "wizard/WizardColours.h"
 
 class CQirvaButton : public wingui::Window {
 public:
@@ -49,6 +50,7 @@ protected:
 private:
     void RedrawNow() const;
     void RenderFace(HDC reference, int width, int height);
+    void RenderPlainFace(HDC face, int width, int height, const WizardColours& colours);
 
     ButtonLook look;
     std::wstring caption;
@@ -57,6 +59,8 @@ private:
     int focusLook = 0;
     int keepWhiteFace = 0;
     bool redrawNeeded = false;
+    bool cachedHighContrast = false;  // the face in the cache was drawn in high contrast
+    int scaleDpi = 96;                // the resolution of the button's fonts
     RECT cachedRect = {};
     wingui::Bitmap faceCache;
     wingui::Font buttonFont;

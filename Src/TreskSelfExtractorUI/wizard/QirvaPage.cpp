@@ -9,6 +9,8 @@
 #include "wizard/ButtonFace.h"
 #include "wizard/FittedText.h"
 #include "wizard/QirvaSheet.h"
+#include "wizard/WizardColours.h"
+#include "wizard/WizardPaint.h"
 
 CQirvaPage::CQirvaPage(CQirvaSheet& sheet, int templateId, WizardPageKind kind)
     : PropertyPage(templateId, PSP_HIDEHEADER), sheet(sheet), kind(kind) {}
@@ -54,7 +56,10 @@ void CQirvaPage::ShowPicture(int controlId) {
     HWND control = Item(controlId);
     auto found = pictures.find(controlId);
     if (!control || found == pictures.end()) return;
-    wingui::Bitmap bitmap(LoadArtBitmap(found->second, sheet.Scale(), sheet.PageBackgroundColour()));
+    // High contrast shows no pictures: they are decoration, and their colours are not the user's.
+    const WizardColours colours = CurrentWizardColours();
+    ShowWindow(control, colours.drawPictures ? SW_SHOW : SW_HIDE);
+    wingui::Bitmap bitmap(LoadArtBitmap(found->second, sheet.Scale(), colours.pageBackground));
     if (!bitmap) return;
     HBITMAP previous = reinterpret_cast<HBITMAP>(
         SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get())));
@@ -85,21 +90,14 @@ bool CQirvaPage::IsFirstPage() const { return sheet.IsFirstPage(this); }
 
 INT_PTR CQirvaPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_ERASEBKGND: {
-            RECT client = {};
-            GetClientRect(Hwnd(), &client);
-            wingui::Brush background(CreateSolidBrush(PAGE_BACKGROUND_COLOUR));
-            FillRect(reinterpret_cast<HDC>(wParam), &client, background.Get());
+        case WM_ERASEBKGND:
+            FillPageBackground(Hwnd(), reinterpret_cast<HDC>(wParam));
             SetResult(1);
             return TRUE;
-        }
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN: {
+        case WM_CTLCOLORBTN:
             // Texts, check boxes and radio buttons show the page beneath them.
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            SetBkMode(dc, TRANSPARENT);
-            return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
-        }
+            return reinterpret_cast<INT_PTR>(TransparentTextColours(reinterpret_cast<HDC>(wParam)));
         case WM_PAINT: {
             wingui::PaintDC paint(Hwnd());
             RECT client = {};

@@ -16,6 +16,8 @@
 #include "wizard/KeyRules.h"
 #include "wizard/NavigationLayout.h"
 #include "wizard/PasswordRules.h"
+#include "wizard/WizardColours.h"
+#include "wizard/WizardPaint.h"
 
 namespace {
 
@@ -175,7 +177,7 @@ void CQirvaSheet::PlacePage(CQirvaPage* page) const {
                  pageRect.bottom - pageRect.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-COLORREF CQirvaSheet::PageBackgroundColour() const { return PAGE_BACKGROUND_COLOUR; }
+COLORREF CQirvaSheet::PageBackgroundColour() const { return CurrentWizardColours().pageBackground; }
 
 void CQirvaSheet::ApplyScale(const wingui::DisplayScale& newScale) {
     scale = newScale;
@@ -436,7 +438,15 @@ int CQirvaSheet::AskPassword() {
 
 void CQirvaSheet::PaintBand(HDC dc, const RECT& pageClient) const {
     RECT band = {0, 0, pageClient.right, scale.Pixels(60)};
-    topImage.Draw(dc, band);
+    const WizardColours colours = CurrentWizardColours();
+    if (colours.drawPictures) {
+        topImage.Draw(dc, band);
+    } else {
+        // High contrast: no picture behind the title; a line sets the band off from the page.
+        RECT line = {0, band.bottom - scale.Pixels(1), band.right, band.bottom};
+        wingui::Brush frame(CreateSolidBrush(colours.pageText));
+        FillRect(dc, &line, frame.Get());
+    }
     const std::wstring& title = theInitializer.GetPackageTitle();
     if (!showTitle || title.empty() || !context.titleFont) return;
     LayoutRect place = TitleControlRect(0, pageClient.right);
@@ -455,7 +465,7 @@ void CQirvaSheet::PaintBand(HDC dc, const RECT& pageClient) const {
     GetTextExtentPoint32W(dc, L"X", 1, &line);
     std::wstring fitted = FitSheetTitle(title, place.Width(), place.Height(), line.cy, measure);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, colours.bandTitleText);
     DrawTextW(dc, fitted.c_str(), -1, &rect, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
 }
 
@@ -569,25 +579,36 @@ LRESULT CQirvaSheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
-        case WM_ERASEBKGND: {
-            RECT client = ClientRect();
-            wingui::Brush background(CreateSolidBrush(PAGE_BACKGROUND_COLOUR));
-            FillRect(reinterpret_cast<HDC>(wParam), &client, background.Get());
+        case WM_ERASEBKGND:
+            FillPageBackground(Hwnd(), reinterpret_cast<HDC>(wParam));
             return 1;
-        }
         case WM_PAINT: {
             wingui::PaintDC paint(Hwnd());
             RECT client = ClientRect();
             RECT band = {0, pageBottom, client.right, pageBottom + bandHeight};
-            bottomImage.Draw(paint.Get(), band);
+            const WizardColours colours = CurrentWizardColours();
+            if (colours.drawPictures) {
+                bottomImage.Draw(paint.Get(), band);
+            } else {
+                // High contrast: the band is the page colour, set off from the pages by a line.
+                RECT line = {0, pageBottom, client.right, pageBottom + scale.Pixels(1)};
+                wingui::Brush frame(CreateSolidBrush(colours.pageText));
+                FillRect(paint.Get(), &line, frame.Get());
+            }
             return 0;
         }
-        case WM_CTLCOLORSTATIC: {
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, RGB(255, 255, 255));
-            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-        }
+        case WM_CTLCOLORSTATIC:
+            return reinterpret_cast<LRESULT>(TransparentTextColours(reinterpret_cast<HDC>(wParam)));
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            // High contrast switched on or off, or the text size changed: the wizard is laid out
+            // and painted anew in the colours and the scale of now.
+            if (initialised) {
+                wingui::DisplayScale now = wingui::WindowScale(Hwnd());
+                now.dpi = scale.dpi;
+                ApplyScale(now);
+            }
+            break;
         case WM_HELP:
             return TRUE;
         case WM_DPICHANGED: {

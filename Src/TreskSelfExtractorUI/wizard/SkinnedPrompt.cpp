@@ -11,6 +11,8 @@
 #include "wizard/ButtonFace.h"
 #include "wizard/FittedText.h"
 #include "wizard/TextFitting.h"
+#include "wizard/WizardColours.h"
+#include "wizard/WizardPaint.h"
 
 namespace {
 // Room below the row of buttons.
@@ -51,7 +53,10 @@ void CSkinnedPrompt::ApplyFontAndPicture() {
         if (font && GetDlgCtrlID(child) != IDC_PROMPT_PICTURE && !CQirvaButton::FromHandle(child))
             SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
     if (font) lightFont = std::move(font);
-    wingui::Bitmap drawn(LoadArtBitmap(IDB_QUESTION, Scale(), PAGE_BACKGROUND_COLOUR));
+    // High contrast shows no pictures.
+    const WizardColours colours = CurrentWizardColours();
+    ShowWindow(Item(IDC_PROMPT_PICTURE), colours.drawPictures ? SW_SHOW : SW_HIDE);
+    wingui::Bitmap drawn(LoadArtBitmap(IDB_QUESTION, Scale(), colours.pageBackground));
     if (drawn) {
         HBITMAP previous = reinterpret_cast<HBITMAP>(SendDlgItemMessageW(
             Hwnd(), IDC_PROMPT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(drawn.Get())));
@@ -216,17 +221,17 @@ INT_PTR CSkinnedPrompt::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_HELP:
             return TRUE;
-        case WM_ERASEBKGND: {
-            RECT client = {};
-            GetClientRect(Hwnd(), &client);
-            wingui::Brush background(CreateSolidBrush(PAGE_BACKGROUND_COLOUR));
-            FillRect(reinterpret_cast<HDC>(wParam), &client, background.Get());
+        case WM_ERASEBKGND:
+            FillPageBackground(Hwnd(), reinterpret_cast<HDC>(wParam));
             SetResult(1);
             return TRUE;
-        }
         case WM_CTLCOLORSTATIC:
-            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-            return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+            return reinterpret_cast<INT_PTR>(TransparentTextColours(reinterpret_cast<HDC>(wParam)));
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            // High contrast switched on or off: the picture and the buttons follow.
+            OnScaleChanged();
+            return FALSE;
         case WM_DESTROY:
             if (keyHook) UnhookWindowsHookEx(keyHook);
             keyHook = nullptr;

@@ -9,6 +9,7 @@
 #include "res/WizardResources.h"
 #include "res/resource.h"
 #include "wizard/QirvaSheet.h"
+#include "wizard/WizardColours.h"
 
 CWelcomePage::CWelcomePage(CQirvaSheet& sheet) : CQirvaPage(sheet, IDD_WELCOME_PAGE, PAGE_WELCOME) {}
 
@@ -47,7 +48,7 @@ LRESULT CWelcomePage::OnWizardNext() {
 }
 
 void CWelcomePage::PaintPage(HDC dc, const RECT& client) {
-    if (!welcomePicture.IsLoaded()) return;
+    if (!welcomePicture.IsLoaded() || !CurrentWizardColours().drawPictures) return;
     const int band = sheet.Scale().Pixels(60);
     RECT picture = {0, band, client.right, band + client.bottom};
     welcomePicture.Draw(dc, picture);
