@@ -86,6 +86,8 @@ void CLicensePage::InitPage() {
     RECT client = {};
     GetClientRect(list.Hwnd(), &client);
     list.InsertColumn(L"Item Name", client.right);
+    // A screen reader names the list by its window text where it finds no label for it.
+    SetWindowTextW(list.Hwnd(), GetText(300).c_str());
 
     for (int id : {IDC_LICENSE_HEADING, IDC_LICENSE_TITLE, IDC_LICENSE_ACCEPT, IDC_LICENSE_SECURITY_ACCEPT, IDC_LICENSE_LIST})
         SetControlFont(id, sheet.Context().lightFont);

@@ -80,6 +80,9 @@ void CQirvaPage::FitAgain(int id, const FittedText& entry) {
 
 bool CQirvaPage::OnSetActive() {
     if (sheet.IsInitialised()) {
+        // The sheet places a page it has just created where its own layout wants it; the page
+        // area is the wizard's.
+        sheet.PlacePage(this);
         sheet.OnPageActivated(this);
         ActivatePage();
     }
