@@ -144,7 +144,8 @@ TEST_F(ShippedProgram, ImportsOnlySystemLibraries) {
     const std::set<std::string> system = {
         "advapi32.dll", "comctl32.dll", "comdlg32.dll", "crypt32.dll", "gdi32.dll",    "gdiplus.dll",
         "kernel32.dll", "msvcrt.dll",   "ole32.dll",    "oleaut32.dll", "shell32.dll", "shlwapi.dll",
-        "user32.dll",   "uxtheme.dll",  "version.dll",  "msi.dll",      "ntdll.dll",   "ucrtbase.dll"};
+        "user32.dll",   "uxtheme.dll",  "version.dll",  "msi.dll",      "ntdll.dll",   "ucrtbase.dll",
+        "oleacc.dll"};
     std::vector<std::string> dlls = image.ImportedDlls();
     ASSERT_FALSE(dlls.empty()) << "no import table found";
     for (const auto& dll : dlls) EXPECT_TRUE(system.count(dll)) << "imports " << dll << ", which is not a system library";

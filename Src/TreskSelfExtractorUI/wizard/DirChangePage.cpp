@@ -102,6 +102,8 @@ void CDirChangePage::CreateBrowseButton() {
     browseButton->SetBackgroundColour(PAGE_BACKGROUND_COLOUR);
     browseButton->SetScale(sheet.Scale());
     if (!browseButton->Create(Hwnd(), IDC_DIRCHANGE_BROWSE, BrowseButtonPlace(), true)) return;
+    // Tab goes from the folder to Browse beside it, in reading order.
+    SetWindowPos(browseButton->Hwnd(), Item(IDC_DIRCHANGE_PATH), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     browseButton->Show(true);
     browseButton->SetHot(1);
     browseButton->ApplyNormalLook(BUTTON_WHITE_FACE);

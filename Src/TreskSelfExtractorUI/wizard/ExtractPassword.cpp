@@ -30,6 +30,7 @@ BOOL CExtractPassword::OnInitDialog() {
     SetDlgItemTextW(Hwnd(), IDCANCEL, GetText(406).c_str());
     SendDlgItemMessageW(Hwnd(), IDC_PASSWORD_EDIT, EM_LIMITTEXT, kPasswordCharacters, 0);
     SetFocus(Item(IDC_PASSWORD_EDIT));
+    accessible.Describe(Hwnd());
     return FALSE;
 }
 

@@ -2,6 +2,7 @@
 // The extraction password prompt of a protected package. It ends only with the right password or
 // with the whole wizard cancelled.
 
+#include "WinGui/Accessible.h"
 #include "WinGui/Dialog.h"
 
 class CQirvaSheet;
@@ -19,4 +20,5 @@ private:
     void OnOk();
     void OnCancel();
     CQirvaSheet& sheet;
+    wingui::AccessibleControls accessible;  // the password edit is named by its prompt
 };

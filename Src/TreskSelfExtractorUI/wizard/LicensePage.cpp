@@ -1,6 +1,7 @@
 #include "wizard/LicensePage.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <fstream>
 #include <optional>
@@ -86,8 +87,27 @@ void CLicensePage::InitPage() {
     RECT client = {};
     GetClientRect(list.Hwnd(), &client);
     list.InsertColumn(L"Item Name", client.right);
-    // A screen reader names the list by its window text where it finds no label for it.
+    // Screen readers name the list by its heading and read each row with its acceptance.
     SetWindowTextW(list.Hwnd(), GetText(300).c_str());
+    if (!listDescribed) {
+        listDescribed = true;
+        HWND rows = list.Hwnd();
+        wingui::AccessibleFacts& facts = accessible.Add(rows);
+        facts.name = [] { return GetText(300); };
+        facts.itemCount = [rows] { return static_cast<long>(ListView_GetItemCount(rows)); };
+        facts.itemName = [rows](long item) {
+            wchar_t text[512] = {};
+            ListView_GetItemText(rows, static_cast<int>(item - 1), 0, text, 512);
+            return std::wstring(text);
+        };
+        facts.checked = [rows](long item) {
+            if (item == CHILDID_SELF) return false;
+            LVITEMW row = {};
+            row.mask = LVIF_IMAGE;
+            row.iItem = static_cast<int>(item - 1);
+            return ListView_GetItem(rows, &row) && row.iImage == 1;
+        };
+    }
 
     for (int id : {IDC_LICENSE_HEADING, IDC_LICENSE_TITLE, IDC_LICENSE_ACCEPT, IDC_LICENSE_SECURITY_ACCEPT, IDC_LICENSE_LIST})
         SetControlFont(id, sheet.Context().lightFont);

@@ -32,6 +32,7 @@ private:
     wingui::ListView list;
     wingui::RichEdit viewer;
     HIMAGELIST images = nullptr;
+    bool listDescribed = false;
     // The accepted and not accepted symbols of the rows, for the page's scale.
     void MakeRowSymbols();
     void OnScaleChanged() override;

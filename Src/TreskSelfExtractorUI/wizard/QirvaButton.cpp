@@ -5,6 +5,7 @@
 #include "wizard/WizardColours.h"
 
 #include <windowsx.h>
+#include <oleacc.h>
 
 #include <vector>
 
@@ -86,6 +87,9 @@ bool CQirvaButton::Create(HWND parent, int id, const RECT& rect, bool visible) {
     if (!button || !Attach(button)) return false;
     SetPropW(button, kObjectProperty, this);
     SetFont(buttonFont.Get(), false);
+    // Drawn by the program, it is still a push button named by its caption for screen readers.
+    accessibleFacts.role = ROLE_SYSTEM_PUSHBUTTON;
+    wingui::MakeAccessible(button, &accessibleFacts);
     return true;
 }
 

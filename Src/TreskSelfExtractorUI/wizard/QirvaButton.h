@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "WinGui/Accessible.h"
 #include "WinGui/Dpi.h"
 #include "WinGui/Gdi.h"
 #include "WinGui/Window.h"
@@ -64,4 +65,5 @@ private:
     RECT cachedRect = {};
     wingui::Bitmap faceCache;
     wingui::Font buttonFont;
+    wingui::AccessibleFacts accessibleFacts;
 };

@@ -21,8 +21,15 @@ BOOL CQirvaPage::OnInitDialog() {
         sheet.OnPageActivated(this);
         ApplyScale();
         InitPage();
+        DescribeForScreenReaders();
     }
     return TRUE;
+}
+
+void CQirvaPage::DescribeForScreenReaders() {
+    if (described || !Hwnd()) return;
+    described = true;
+    accessible.Describe(Hwnd());
 }
 
 void CQirvaPage::ApplyScale() {

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "WinGui/Accessible.h"
 #include "WinGui/DialogLayout.h"
 #include "WinGui/Gdi.h"
 #include "WinGui/PropertyPage.h"
@@ -33,6 +34,8 @@ public:
     // fonts the page gave its controls, its pictures and its fitted texts. Runs when the page is
     // created and whenever the sheet's scale or colours change.
     void ApplyScale();
+    // Tells screen readers the page's check states, labels and values (once, after the page started).
+    void DescribeForScreenReaders();
 
 protected:
     BOOL OnInitDialog() override;
@@ -60,8 +63,10 @@ protected:
     void SetControlFont(int id, HFONT font);
 
     CQirvaSheet& sheet;
+    wingui::AccessibleControls accessible;
 
 private:
+    bool described = false;
     // A text set shortened to its control, kept so it can be fitted again at another scale.
     struct FittedText {
         std::wstring text;

@@ -141,6 +141,7 @@ void CQirvaSheet::FinishInitialisation() {
         OnPageActivated(page);
         page->ApplyScale();
         page->InitPage();
+        page->DescribeForScreenReaders();
         page->ActivatePage();
     }
     InvalidateRect(sheet, nullptr, TRUE);
