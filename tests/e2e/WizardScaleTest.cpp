@@ -299,6 +299,38 @@ TEST_F(WizardScaleTest, AChangeOfResolutionGivesTheLayoutOfAStartAtTheNewOne) {
     }
 }
 
+TEST_F(WizardScaleTest, TheUnattendedWindowIsLaidOutAtEveryScale) {
+    // A payload large enough for the window to stay while it is looked at; the close question
+    // holds the extraction meanwhile.
+    std::vector<TestPayloadFile> payload = {{"Setup.exe", "MZ stand-in setup"}};
+    for (int i = 0; i < 4; ++i) payload.push_back({"Data\\large" + std::to_string(i) + ".bin", std::string(8 << 20, static_cast<char>('a' + i))});
+    const std::wstring big = BuildTestPackage(
+        folder.Path(), L"Unattended.exe",
+        "[Package]\nName=Scale Test\nNameDispl=Scale Test\nVersionString=1.0\n[LogFiles]\nExtractLogFileName=Scale Test.log\n",
+        payload);
+    const int dpis[] = {96, 120, 144, 192};
+    for (int dpi : dpis) {
+        SCOPED_TRACE(std::to_string(dpi) + " DPI");
+        DisplaySettings display(dpi, 0);
+        HWND progress = nullptr;
+        Screen screen;
+        ProgramRun run = RunExe(big, L"-unattended -extractpath=" + target, 120000, [&](HWND window) {
+            if (WindowTexts(window).find(L"Do you really want to cancel?") != std::wstring::npos) {
+                if (progress) screen = Capture("Unattended window", progress);
+                PostMessageW(window, WM_COMMAND, IDYES, 0);
+                return;
+            }
+            progress = window;
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        });
+        ASSERT_TRUE(run.finished);
+        ASSERT_FALSE(screen.controls.empty()) << "the window was seen";
+        ExpectLaidOut(screen, std::to_string(dpi) + " DPI");
+        // The status line and the bar span the window at every scale.
+        EXPECT_GT(screen.client.right, MulDiv(500, dpi, 96));
+    }
+}
+
 TEST_F(WizardScaleTest, HighContrastShowsNoPicturesAndKeepsTheLayout) {
     // Wine cannot switch the system setting; the program's variable stands in for it.
     struct Case {
