@@ -255,14 +255,6 @@ INT_PTR CDirChangePage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
             BrowseForFolder();
             SetResult(0);
             return TRUE;
-        case WM_DRAWITEM: {
-            auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-            if (CQirvaButton* button = CQirvaButton::FromHandle(item->hwndItem)) {
-                button->DrawItem(*item);
-                return TRUE;
-            }
-            break;
-        }
         default:
             break;
     }

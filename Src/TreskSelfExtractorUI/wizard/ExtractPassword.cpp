@@ -80,11 +80,11 @@ INT_PTR CExtractPassword::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
             OnCancel();
             return TRUE;
         case WM_ERASEBKGND:
-            FillPageBackground(Hwnd(), reinterpret_cast<HDC>(wParam));
-            SetResult(1);
-            return TRUE;
-        case WM_CTLCOLORSTATIC:
-            return reinterpret_cast<INT_PTR>(TransparentTextColours(reinterpret_cast<HDC>(wParam)));
+        case WM_CTLCOLORSTATIC: {
+            INT_PTR chrome = 0;
+            HandleSkinnedDialogChrome(Hwnd(), message, wParam, lParam, chrome);
+            return chrome;
+        }
         default:
             return Dialog::DialogProc(message, wParam, lParam);
     }

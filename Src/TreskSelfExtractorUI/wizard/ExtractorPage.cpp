@@ -16,7 +16,8 @@
 #include "wizard/FileOverwrite.h"
 #include "wizard/QirvaSheet.h"
 
-CExtractorPage::CExtractorPage(CQirvaSheet& sheet) : CQirvaPage(sheet, IDD_PROGRESS_PAGE, PAGE_PROGRESS) {}
+CExtractorPage::CExtractorPage(CQirvaSheet& sheet)
+    : CQirvaPage(sheet, IDD_PROGRESS_PAGE, PAGE_PROGRESS), CExtractionWindow(PROGRESS_OWNER_PAGE) {}
 
 void CExtractorPage::SetTexts(int statusText) {
     SetFittedUiText(IDC_PROGRESS_HEADING, PROGRESS_HEADING_TEXT);
@@ -63,9 +64,7 @@ void CExtractorPage::ActivatePage() {
     SetDefaultButton(2);
 }
 
-void CExtractorPage::OnProgress(WPARAM command, LPARAM argument) {
-    ProgressUpdate update = ApplyProgressCommand(progress, static_cast<int>(command), static_cast<int64_t>(argument),
-                                                 PROGRESS_OWNER_PAGE);
+void CExtractorPage::ShowProgress(int, const ProgressUpdate& update) {
     if (update.setRange) bar.SetRange(update.rangeLow, update.rangeHigh);
     if (update.setPosition) bar.SetPos(update.position);
     if (update.step) bar.SetStep(update.step);
@@ -122,26 +121,14 @@ void CExtractorPage::AskOverwrite() {
     overwriteDecision = prompt.GetAnswer();
 }
 
+void CExtractorPage::OnExtractEnded() { sheet.GoToFinishPage(); }
+
 INT_PTR CExtractorPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_EXTRACT_PROGRESS:
-            OnProgress(wParam, lParam);
-            SetResult(1);
-            return TRUE;
-        case WM_WORKER_LOG:
-            SetResult(HandleWorkerLog(wParam));
-            return TRUE;
-        case WM_OVERWRITE_PROMPT:
-            AskOverwrite();
-            SetResult(1);
-            return TRUE;
-        case WM_EXTRACT_FAILED:
-            sheet.GoToFinishPage();
-            return TRUE;
-        case WM_EXTRACT_DONE:
-            OnExtractDone();
-            return TRUE;
-        default:
-            return CQirvaPage::DialogProc(message, wParam, lParam);
+    // The Unattended window's end message has no meaning here.
+    LRESULT result = 0;
+    if (message != WM_UNATTENDED_END && HandleExtractionMessage(message, wParam, lParam, result)) {
+        SetResult(result);
+        return TRUE;
     }
+    return CQirvaPage::DialogProc(message, wParam, lParam);
 }

@@ -4,10 +4,10 @@
 // where the wizard goes.
 
 #include "WinGui/Controls.h"
-#include "wizard/ProgressState.h"
+#include "wizard/ExtractionWindow.h"
 #include "wizard/QirvaPage.h"
 
-class CExtractorPage : public CQirvaPage {
+class CExtractorPage : public CQirvaPage, private CExtractionWindow {
 public:
     explicit CExtractorPage(CQirvaSheet& sheet);
     void InitPage() override;
@@ -18,12 +18,12 @@ protected:
 
 private:
     void SetTexts(int statusText);
-    void OnProgress(WPARAM command, LPARAM argument);
-    void OnExtractDone();
-    void AskOverwrite();
+    void ShowProgress(int command, const ProgressUpdate& update) override;
+    void OnExtractDone() override;
+    void OnExtractEnded() override;
+    void AskOverwrite() override;
     void StartWorker();
 
     wingui::ProgressBar bar;
-    ProgressState progress;
     bool started = false;
 };

@@ -99,15 +99,10 @@ bool CQirvaPage::OnSetActive() {
 bool CQirvaPage::IsFirstPage() const { return sheet.IsFirstPage(this); }
 
 INT_PTR CQirvaPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Texts, check boxes and radio buttons show the page beneath them; the page draws its skinned buttons.
+    INT_PTR chrome = 0;
+    if (HandleSkinnedDialogChrome(Hwnd(), message, wParam, lParam, chrome)) return chrome;
     switch (message) {
-        case WM_ERASEBKGND:
-            FillPageBackground(Hwnd(), reinterpret_cast<HDC>(wParam));
-            SetResult(1);
-            return TRUE;
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            // Texts, check boxes and radio buttons show the page beneath them.
-            return reinterpret_cast<INT_PTR>(TransparentTextColours(reinterpret_cast<HDC>(wParam)));
         case WM_PAINT: {
             wingui::PaintDC paint(Hwnd());
             RECT client = {};

@@ -572,17 +572,13 @@ LRESULT CQirvaSheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 default: break;
             }
             return 0;
-        case WM_DRAWITEM: {
-            auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-            if (CQirvaButton* button = CQirvaButton::FromHandle(item->hwndItem)) {
-                button->DrawItem(*item);
-                return TRUE;
-            }
+        case WM_DRAWITEM:
+        case WM_ERASEBKGND:
+        case WM_CTLCOLORSTATIC: {
+            LRESULT chrome = 0;
+            if (HandleSkinnedChrome(Hwnd(), message, wParam, lParam, chrome)) return chrome;
             break;
         }
-        case WM_ERASEBKGND:
-            FillPageBackground(Hwnd(), reinterpret_cast<HDC>(wParam));
-            return 1;
         case WM_PAINT: {
             wingui::PaintDC paint(Hwnd());
             RECT client = ClientRect();
@@ -598,8 +594,6 @@ LRESULT CQirvaSheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
-        case WM_CTLCOLORSTATIC:
-            return reinterpret_cast<LRESULT>(TransparentTextColours(reinterpret_cast<HDC>(wParam)));
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE:
             // High contrast switched on or off, or the text size changed: the wizard is laid out

@@ -193,6 +193,8 @@ LRESULT CALLBACK CSkinnedPrompt::KeyFilter(int code, WPARAM wParam, LPARAM lPara
 }
 
 INT_PTR CSkinnedPrompt::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    INT_PTR chrome = 0;
+    if (HandleSkinnedDialogChrome(Hwnd(), message, wParam, lParam, chrome)) return chrome;
     switch (message) {
         case WM_SKIN_BUTTON_CLICK:
             OnAnswer(static_cast<int>(wParam));
@@ -211,22 +213,8 @@ INT_PTR CSkinnedPrompt::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
             // Closing the window is Cancel.
             OnAnswer(IDCANCEL);
             return TRUE;
-        case WM_DRAWITEM: {
-            auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-            if (CQirvaButton* button = CQirvaButton::FromHandle(item->hwndItem)) {
-                button->DrawItem(*item);
-                return TRUE;
-            }
-            break;
-        }
         case WM_HELP:
             return TRUE;
-        case WM_ERASEBKGND:
-            FillPageBackground(Hwnd(), reinterpret_cast<HDC>(wParam));
-            SetResult(1);
-            return TRUE;
-        case WM_CTLCOLORSTATIC:
-            return reinterpret_cast<INT_PTR>(TransparentTextColours(reinterpret_cast<HDC>(wParam)));
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE:
             // High contrast switched on or off: the picture and the buttons follow.

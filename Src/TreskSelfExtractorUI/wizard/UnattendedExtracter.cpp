@@ -14,7 +14,7 @@
 #include "wizard/ProgressState.h"
 
 CUnattendedExtracter::CUnattendedExtracter(int visible, WorkerThread& worker, CLaunchHost& host)
-    : Dialog(IDD_UNATTENDED), visible(visible), worker(worker), host(host) {
+    : Dialog(IDD_UNATTENDED), CExtractionWindow(PROGRESS_OWNER_UNATTENDED), visible(visible), worker(worker), host(host) {
     ScaleWithMonitor();
 }
 
@@ -27,21 +27,13 @@ void CUnattendedExtracter::OnScaleChanged() {
 
 INT_PTR CUnattendedExtracter::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = Hwnd();
+    // This window asks no overwrite question; only the wizard's progress page does.
+    LRESULT result = 0;
+    if (message != WM_OVERWRITE_PROMPT && HandleExtractionMessage(message, wParam, lParam, result)) {
+        SetResult(result);
+        return TRUE;
+    }
     switch (message) {
-        case WM_EXTRACT_PROGRESS:
-            OnProgress(wParam, lParam);
-            SetResult(1);
-            return TRUE;
-        case WM_WORKER_LOG:
-            SetResult(HandleWorkerLog(wParam));
-            return TRUE;
-        case WM_EXTRACT_DONE:
-            OnExtractDone();
-            return TRUE;
-        case WM_EXTRACT_FAILED:
-        case WM_UNATTENDED_END:
-            End(IDOK);
-            return TRUE;
         case WM_CLOSE:
             OnClose();
             return TRUE;
@@ -88,11 +80,11 @@ BOOL CUnattendedExtracter::OnInitDialog() {
     return TRUE;
 }
 
-void CUnattendedExtracter::OnProgress(WPARAM command, LPARAM argument) {
+void CUnattendedExtracter::OnExtractEnded() { End(IDOK); }
+
+void CUnattendedExtracter::ShowProgress(int command, const ProgressUpdate& update) {
     HWND window = Hwnd();
     HWND bar = GetDlgItem(window, IDC_UNATTENDED_PROGRESS);
-    ProgressUpdate update = ApplyProgressCommand(progress, static_cast<int>(command), static_cast<int64_t>(argument),
-                                                 PROGRESS_OWNER_UNATTENDED);
     if (update.setRange) SendMessageW(bar, PBM_SETRANGE32, update.rangeLow, update.rangeHigh);
     // A window that is never shown has nothing to redraw for the steps.
     if (update.setPosition && (visible || command != PROGRESS_STEP)) SendMessageW(bar, PBM_SETPOS, update.position, 0);

@@ -7,12 +7,12 @@
 
 #include "WinGui/Dialog.h"
 #include "WinGui/Gdi.h"
-#include "wizard/ProgressState.h"
+#include "wizard/ExtractionWindow.h"
 
 class CLaunchHost;
 class WorkerThread;
 
-class CUnattendedExtracter : public wingui::Dialog {
+class CUnattendedExtracter : public wingui::Dialog, private CExtractionWindow {
 public:
     // The window's result when the user closed it and confirmed the cancel: the run ends with
     // exit code 6.
@@ -22,8 +22,6 @@ public:
     // Runs the window modally; returns IDOK, 0 after a launch, or CLOSED_BY_USER.
     INT_PTR DoModal() { return Dialog::DoModal(nullptr); }
 
-    // Progress commands of the extraction worker.
-    void OnProgress(WPARAM command, LPARAM argument);
 
 protected:
     BOOL OnInitDialog() override;
@@ -32,12 +30,13 @@ protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void OnExtractDone();
+    void ShowProgress(int command, const ProgressUpdate& update) override;
+    void OnExtractDone() override;
+    void OnExtractEnded() override;
     void OnClose();
 
     int visible;
     WorkerThread& worker;
     CLaunchHost& host;
     wingui::Font statusFont;  // "Tahoma", 15 pixels at 96 DPI, weight 100, for the window's scale
-    ProgressState progress;
 };
