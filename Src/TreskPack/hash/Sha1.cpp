@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "io/File.h"
+#include "util/Sha256.h"
 
 namespace {
 inline uint32_t Rotate(uint32_t value, int bits) {
@@ -91,24 +92,30 @@ std::string PartHashText(const uint8_t digest[20]) {
     return text;
 }
 
-bool PartHashOfFile(const std::string& path, std::string& hash, std::string& error) {
+bool PartHashesOfFile(const std::string& path, PartHashes& hashes, std::string& error) {
     FILE* file = OpenFile(path, "rb");  // UTF-8 path, wide on Windows
     if (!file) {
         error = "cannot open " + path;
         return false;
     }
     Sha1 sha;
+    Sha256 sha256;
     std::vector<uint8_t> block(1 << 20);
     size_t read;
-    while ((read = std::fread(block.data(), 1, block.size(), file)) > 0) sha.Update(block.data(), read);
+    while ((read = std::fread(block.data(), 1, block.size(), file)) > 0) {
+        sha.Update(block.data(), read);
+        sha256.Update(block.data(), read);
+    }
     bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) {
         error = "cannot read " + path;
         return false;
     }
-    uint8_t digest[20];
+    uint8_t digest[20], digest256[32];
     sha.Final(digest);
-    hash = PartHashText(digest);
+    sha256.Final(digest256);
+    hashes.sha1 = PartHashText(digest);
+    hashes.sha256 = Sha256Text(digest256);
     return true;
 }

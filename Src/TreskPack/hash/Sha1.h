@@ -1,6 +1,6 @@
 #pragma once
-// SHA-1, and the part-file hash that the program checks: the first 16 of the 20 SHA-1 bytes as
-// 32 lower-case hexadecimal digits.
+// SHA-1, and the part-file hashes that the program checks: the first 16 of the 20 SHA-1 bytes as
+// 32 lower-case hexadecimal digits ([HashCode]), and the whole SHA-256 as 64 ([HashCode256]).
 
 #include <cstddef>
 #include <cstdint>
@@ -23,5 +23,10 @@ private:
 
 std::string PartHashText(const uint8_t digest[20]);
 
-// Hashes a whole file; false when it cannot be read.
-bool PartHashOfFile(const std::string& path, std::string& hash, std::string& error);
+struct PartHashes {
+    std::string sha1;    // PartHashText: the [HashCode] value
+    std::string sha256;  // 64 lower-case hexadecimal digits: the [HashCode256] value
+};
+
+// Hashes a whole file, reading it once for both; false when it cannot be read.
+bool PartHashesOfFile(const std::string& path, PartHashes& hashes, std::string& error);
