@@ -158,6 +158,33 @@ TEST_F(ExtractionTest, PartFileFaults) {
     EXPECT_TRUE(Contains(Log(), "|ERROR     |ExtractPackage                      |File is corrupt  : " + ToUtf8(part2)));
     EXPECT_FALSE(CUtil::FileExists(kTarget + L"\\Setup.exe"));
 
+    // Restored bytes, but a [HashCode256] that does not match while [HashCode] does (a part forged to
+    // collide in SHA-1): refused as corrupt alike, nothing extracted.
+    WriteBytes(part2, original);
+    std::string recorded;
+    RewritePackageSettings(package, [&](const std::string& text) {
+        std::string result = text;
+        size_t section = result.find("[HashCode256]");
+        size_t at = section == std::string::npos ? section : result.find("002=", section);
+        if (at != std::string::npos) {
+            recorded = result.substr(at + 4, 64);
+            result[at + 4] = result[at + 4] == '0' ? '1' : '0';
+        }
+        return result;
+    });
+    ASSERT_EQ(recorded.size(), 64u) << "the packager wrote no [HashCode256] entry for part 002";
+    run = RunExe(package, L"-silent -extractpath=" + kTarget);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
+    EXPECT_TRUE(Contains(Log(), "|ERROR     |ExtractPackage                      |File is corrupt  : " + ToUtf8(part2)));
+    EXPECT_TRUE(Contains(Log(), "|          |ExtractPackage                      |SHA-256 Hash code for : " + ToUtf8(part2)));
+    EXPECT_FALSE(CUtil::FileExists(kTarget + L"\\Setup.exe"));
+    RewritePackageSettings(package, [&](const std::string& text) {
+        std::string result = text;
+        size_t at = result.find("002=", result.find("[HashCode256]"));
+        result.replace(at + 4, 64, recorded);
+        return result;
+    });
+
     // Missing: exit code -1.
     DeleteFileW(part2.c_str());
     run = RunExe(package, L"-silent -extractpath=" + kTarget);

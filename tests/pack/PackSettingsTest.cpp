@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "PackTestSupport.h"
-#include "hash/Sha1.h"
+#include "hash/PartHash.h"
 #include "settings/IniDocument.h"
 #include "settings/PackageSettings.h"
 #include "text/Utf.h"

@@ -10,7 +10,7 @@
 #include "cab/CabSource.h"
 #include "container/Container.h"
 #include "container/VersionStamp.h"
-#include "hash/Sha1.h"
+#include "hash/PartHash.h"
 #include "io/File.h"
 #include "text/Utf.h"
 

@@ -6,7 +6,7 @@
 #include "cab/CabReader.h"
 #include "container/Container.h"
 #include "container/VersionStamp.h"
-#include "hash/Sha1.h"
+#include "hash/PartHash.h"
 #include "io/File.h"
 #include "settings/IniDocument.h"
 #include "settings/PackageSettings.h"
