@@ -268,6 +268,52 @@ TEST_F(LaunchTest, SetupNotWaitedForIsRecordedAsStillRunning) {
     for (int i = 0; i < 1000 && ReadBytes(recordPath).find("\tend") == std::string::npos; ++i) Sleep(10);
 }
 
+// [Runtime] ReturnSetupExitCode=1: the last setup's own code reaches the deployment tool, 3010 and
+// 1641 (restart required, restart started) above all.
+TEST_F(LaunchTest, SetupsOwnExitCodeWhenThePackageAsksForIt) {
+    const std::string pass = "ReturnSetupExitCode=1\n";
+    const std::string two = "Multilaunch=1\nAutoLaunch1=Setup\\Setup.exe\nAutoLaunch2=Second\\Setup.exe\n";
+    struct Case {
+        const wchar_t* exe;
+        std::string runtime;
+        std::string more;
+        const wchar_t* mode;
+        DWORD exitCode;
+    };
+    const Case cases[] = {
+        {L"Restart.exe", "AutoLaunch=Setup\\Setup.exe\n" + pass, "[1033]\nLaunchEXEParams=/exitcode=3010\n", L"-silent",
+         3010u},
+        {L"Rebooting.exe", "AutoLaunch=Setup\\Setup.exe\n" + pass, "[1033]\nLaunchEXEParams=/exitcode=1641\n",
+         L"-unattended", 1641u},
+        // A failure code the package does not configure reaches the tool too.
+        {L"Unconfigured.exe", "AutoLaunch=Setup\\Setup.exe\n" + pass, "[1033]\nLaunchEXEParams=/exitcode=1603\n",
+         L"-silent", 1603u},
+        {L"WithoutSetting.exe", "AutoLaunch=Setup\\Setup.exe\n", "[1033]\nLaunchEXEParams=/exitcode=3010\n", L"-silent",
+         0u},
+        // The last setup's code: the second one's.
+        {L"TwoSetups.exe", two + pass, "[1033]\nLaunchEXEParams1=/exitcode=3010\nLaunchEXEParams2=/exitcode=1641\n",
+         L"-silent", 1641u},
+        // A setup marked as failure stops the launching with its code, as without the setting.
+        {L"Stopped.exe", two + pass + "ExitOnAutolaunchFailure=1\n",
+         "[AutoLaunch1]\nReturnCode_1603=error:{Failed}\n[1033]\nLaunchEXEParams1=/exitcode=1603\n"
+         "LaunchEXEParams2=/exitcode=3010\nFailed=Failed.\n",
+         L"-silent", 1603u},
+        // No setup to pass a code on: missing, or not waited for.
+        {L"SetupMissing.exe", "AutoLaunch=Setup\\Missing.exe\n" + pass, "", L"-silent", 0xFFFFFFFFu},
+        {L"NotWaited.exe", "AutoLaunch=Setup\\Setup.exe\nWaitForAutolaunchFinish=0\n" + pass,
+         "[1033]\nLaunchEXEParams=/exitcode=3010\n", L"-silent", 0u},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToNarrow(c.exe));
+        ProgramRun run = Run(Package(c.exe, Settings(c.runtime, c.more)), c.mode);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        const bool passes = c.runtime.find(pass) != std::string::npos;
+        EXPECT_EQ(Contains(Log(), Column("ExitInstance") + "Exit code of the package : " +
+                                      std::to_string(static_cast<int>(c.exitCode))),
+                  passes);
+    }
+}
+
 TEST_F(LaunchTest, WindowsInstallerPackageThroughTheSystemInstaller) {
 #ifndef TRESK_PROBE_MSI_PATH
     GTEST_SKIP() << "wixl was not found when the tests were configured; scripts/setup installs it";
