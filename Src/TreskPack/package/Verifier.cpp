@@ -10,6 +10,7 @@
 #include "io/File.h"
 #include "settings/IniDocument.h"
 #include "settings/PackageSettings.h"
+#include "sign/SignatureCheck.h"
 #include "text/Utf.h"
 
 namespace fs = std::filesystem;
@@ -42,6 +43,10 @@ bool VerifyPackage(const VerifyOptions& options, VerifyReport& report, std::stri
         report.problems.push_back("the version stamp is 0: this is the bare program, not a package");
         return true;
     }
+    SignatureReport signature;
+    if (!CheckSignature(options.packagePath, signature, error)) return false;
+    report.lines.insert(report.lines.end(), signature.lines.begin(), signature.lines.end());
+    report.problems.insert(report.problems.end(), signature.problems.begin(), signature.problems.end());
     std::vector<ContainerEntry> entries;
     if (!ReadContainer(options.packagePath, stamp.subtype, entries, error)) {
         report.problems.push_back(error);
