@@ -7,10 +7,13 @@
 #include <msi.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 #include "../unit/TestSupport.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
+#include "package/Builder.h"
 
 namespace {
 
@@ -311,6 +314,52 @@ TEST_F(LaunchTest, SetupsOwnExitCodeWhenThePackageAsksForIt) {
         EXPECT_EQ(Contains(Log(), Column("ExitInstance") + "Exit code of the package : " +
                                       std::to_string(static_cast<int>(c.exitCode))),
                   passes);
+    }
+}
+
+// The example package as the README's deployment section sets it out: built from
+// examples/ExampleProduct, started by its install script through the command interpreter as a
+// deployment tool starts it, and the code its setup answers (a restart needed, started, a failure)
+// comes back to the caller; the extraction log lies where the README says.
+TEST_F(LaunchTest, ExamplePackageTellsTheDeploymentToolAboutARestart) {
+    namespace fs = std::filesystem;
+    const fs::path example = TRESK_EXAMPLE_FOLDER;
+    const fs::path payload = fs::path(folder.Path()) / L"example_payload";
+    std::error_code code;
+    fs::copy(example / L"payload", payload, fs::copy_options::recursive, code);
+    ASSERT_FALSE(code) << code.message();
+    ASSERT_TRUE(CopyFileW(TRESK_EXAMPLE_SETUP, (payload / L"Setup.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((example / L"deploy" / L"Install.cmd").c_str(), (folder / L"Install.cmd").c_str(), FALSE));
+    BuildOptions options;
+    options.programPath = ToUtf8(TRESK_PROGRAM_PATH);
+    options.settingsPath = (example / L"Properties_Qirva.ini").u8string();
+    options.supportInputs = {(example / L"support").u8string()};
+    options.payloadFolder = payload.u8string();
+    options.outputPath = ToUtf8(folder / L"ExampleProduct_V1_2.exe");
+    BuildResult result;
+    std::string error;
+    ASSERT_TRUE(BuildPackage(options, result, error)) << error;
+
+    wchar_t programData[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"ProgramData", programData, MAX_PATH);
+    const std::wstring log = std::wstring(programData) + L"\\Velmora\\Automation\\Logfiles\\Example Product.log";
+    std::string arguments = "/quiet";
+    for (const char* answer : {"", "/exitcode=3010", "/exitcode=1641", "/exitcode=1603"}) {
+        SCOPED_TRACE(answer);
+        // The example setup ends with the code its arguments name.
+        RewritePackageSettings(folder / L"ExampleProduct_V1_2.exe", [&](std::string text) {
+            for (size_t at = text.find("LaunchEXEParams=" + arguments); at != std::string::npos;
+                 at = text.find("LaunchEXEParams=" + arguments, at + 1))
+                text.replace(at, 16 + arguments.size(), "LaunchEXEParams=/quiet " + std::string(answer));
+            return text;
+        });
+        arguments = "/quiet " + std::string(answer);
+        DeleteFileW(log.c_str());
+        DWORD exitCode = RunAndWait(L"cmd.exe /c \"" + (folder / L"Install.cmd") + L"\"");
+        const int expected = *answer ? std::atoi(answer + 10) : 0;
+        EXPECT_EQ(exitCode, static_cast<DWORD>(expected));
+        auto lines = ReadLogLines(log);
+        EXPECT_TRUE(Contains(lines, Column("ExitInstance") + "Exit code of the package : " + std::to_string(expected)));
     }
 }
 
