@@ -131,6 +131,8 @@ __attribute__((target("sha,sse4.1,ssse3"))) void Sha256BlocksWithInstructions(ui
     for (; count > 0; --count, blocks += 64) {
         const __m128i savedAbef = abef, savedCdgh = cdgh;
         __m128i words[4];  // the last four groups of message words, group i in words[i % 4]
+        // Unrolled whole, the groups stay in registers.
+#pragma GCC unroll 16
         for (int i = 0; i < 16; ++i) {
             __m128i group;
             if (i < 4) {
@@ -219,6 +221,8 @@ __attribute__((target("sha,sse4.1,ssse3"))) void Sha1BlocksWithInstructions(uint
         const __m128i savedAbcd = abcd, savedE = e;
         __m128i words[4];  // the last four groups of message words, group i in words[i % 4]
         __m128i previous = abcd;
+        // Unrolled whole, the groups stay in registers and the round function is a constant.
+#pragma GCC unroll 20
         for (int i = 0; i < 20; ++i) {
             __m128i group;
             if (i < 4) {
