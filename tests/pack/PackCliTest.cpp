@@ -52,6 +52,8 @@ TEST(PackCli, UsageErrorsExitWithTwo) {
         // Signing: checked before anything is built or started.
         {with({"--pkcs12", "c.p12"}), "the signing options need --sign"},
         {with({"--sign"}), "signing needs --pkcs12 FILE, or --cert FILE with --key FILE, or --signer COMMAND"},
+        {with({"--sign", "--pkcs12", "c.p12", "--pass-env", "TRESK_TEST_UNSET_VARIABLE"}),
+         "the environment variable TRESK_TEST_UNSET_VARIABLE (--pass-env) is not set"},
         {{"sign"}, "sign takes one package"},
         {{"sign", "a.exe", "b.exe", "--pkcs12", "c.p12"}, "sign takes one package"},
         {{"sign", "a.exe"}, "signing needs --pkcs12 FILE"},

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -263,6 +264,8 @@ int Build(const std::vector<std::string>& arguments) {
     if (!sign && AnySignerOption(options)) return Usage("the signing options need --sign", kBuildHelp);
     // Wrong signing options are found before the package is built, not after.
     if (sign && !CheckSignerOptions(signer, error)) return Usage(error, kBuildHelp);
+    if (sign && !signer.passEnv.empty() && !std::getenv(signer.passEnv.c_str()))
+        return Usage("the environment variable " + signer.passEnv + " (--pass-env) is not set", kBuildHelp);
 
     BuildResult result;
     bool ok = BuildPackage(build, result, error);
