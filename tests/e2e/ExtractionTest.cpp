@@ -9,6 +9,7 @@
 #include "../unit/TestSupport.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
+#include "container/VersionStamp.h"
 
 namespace {
 
@@ -109,6 +110,84 @@ TEST_F(ExtractionTest, SilentAndUnattendedExtractSingleFileAndMultiPartPackages)
     }
 }
 
+// The Linux side of the machine, as a Linux build machine signs: Wine starts a Linux program handed
+// to CreateProcess, and tells the Linux path of a Windows one.
+std::string LinuxPath(const std::wstring& windowsPath) {
+    using Convert = char*(CDECL*)(const wchar_t*);
+    auto convert = reinterpret_cast<Convert>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!convert) return std::string();
+    char* path = convert(windowsPath.c_str());
+    std::string text = path ? path : "";
+    if (path) HeapFree(GetProcessHeap(), 0, path);
+    return text;
+}
+
+// Runs a Linux program through the Linux shell; its exit code, or -1 when it cannot be started or
+// does not end within a minute. Wine gives no handle that waits for a Linux process, so the shell
+// writes the code into a file when the program has ended, and the file is waited for.
+long RunLinuxProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::wstring& scratchFolder) {
+    const std::wstring done = scratchFolder + L"\\linux-exit-code.txt";
+    DeleteFileW(done.c_str());
+    const std::string doneLinux = LinuxPath(done);
+    std::string script = "'" + program + "'";
+    for (const auto& argument : arguments) script += " '" + argument + "'";
+    script += "; echo $? > '" + doneLinux + ".tmp' && mv '" + doneLinux + ".tmp' '" + doneLinux + "'";
+    std::wstring commandLine = L"Z:\\bin\\sh -c \"" + FromUtf8(script) + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(L"Z:\\bin\\sh", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return -1;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int i = 0; i < 600; ++i) {
+        std::string code = ReadBytes(done);
+        if (!code.empty()) return std::atol(code.c_str());
+        Sleep(100);
+    }
+    return -1;
+}
+
+// A package signed after it was built (Authenticode, SHA-256, a throw-away certificate made by
+// openssl): the signature at the end of the file is no part of the container, and the program
+// extracts exactly what it would from the unsigned package; a multi-part package's program file
+// is signed, its parts are as they were.
+TEST_F(ExtractionTest, SignedPackagesExtractExactly) {
+    if (LinuxPath(folder.Path()).empty()) GTEST_SKIP() << "not under Wine: no Linux side to sign on";
+    ASSERT_TRUE(CUtil::FileExists(L"Z:\\usr\\bin\\openssl") && CUtil::FileExists(L"Z:\\usr\\bin\\osslsigncode"))
+        << "openssl and osslsigncode are missing (scripts/setup installs them)";
+    const std::string openssl = "/usr/bin/openssl", osslsigncode = "/usr/bin/osslsigncode";
+    const std::string key = LinuxPath(folder / L"signer.key"), cert = LinuxPath(folder / L"signer.pem");
+    ASSERT_EQ(RunLinuxProgram(openssl, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                                        "/CN=Tresk Test Signer", "-keyout", key, "-out", cert},
+                              folder.Path()),
+              0);
+    struct Case {
+        const wchar_t* exe;
+        uint64_t partSize;
+    };
+    for (const Case& c : {Case{L"SignedSingle.exe", 0}, Case{L"SignedParts.exe", 64 * 1024}}) {
+        SCOPED_TRACE(ToUtf8(c.exe));
+        std::wstring package = BuildTestPackage(folder.Path(), c.exe, Settings(), payload, c.partSize);
+        std::wstring signedCopy = package + L".signed";
+        ASSERT_EQ(RunLinuxProgram(osslsigncode, {"sign", "-certs", cert, "-key", key, "-h", "sha256", "-in",
+                                                 LinuxPath(package), "-out", LinuxPath(signedCopy)},
+                                  folder.Path()),
+                  0);
+        ASSERT_TRUE(MoveFileExW(signedCopy.c_str(), package.c_str(), MOVEFILE_REPLACE_EXISTING));
+        ASSERT_TRUE(HasSignatureBlock(ReadBytes(package)));
+        CUtil::DeleteTree(kTarget);
+        ProgramRun run = RunExe(package, L"-silent -extractpath=" + kTarget);
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
+        ExpectExtracted(c.exe);
+        EXPECT_TRUE(Contains(Log(), "|ExtractPackage                      |Return Code for cab extraction : 0"));
+    }
+}
+
 TEST_F(ExtractionTest, EnterAndEscKeepTheUnattendedWindowOpen) {
     std::wstring package = BuildTestPackage(folder.Path(), L"Keys.exe", Settings(), payload);
     ProgramRun run = RunExe(package, L"-unattended -extractpath=" + kTarget, 120000, [&](HWND window) {
@@ -157,6 +236,33 @@ TEST_F(ExtractionTest, PartFileFaults) {
     EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
     EXPECT_TRUE(Contains(Log(), "|ERROR     |ExtractPackage                      |File is corrupt  : " + ToUtf8(part2)));
     EXPECT_FALSE(CUtil::FileExists(kTarget + L"\\Setup.exe"));
+
+    // Restored bytes, but a [HashCode256] that does not match while [HashCode] does (a part forged to
+    // collide in SHA-1): refused as corrupt alike, nothing extracted.
+    WriteBytes(part2, original);
+    std::string recorded;
+    RewritePackageSettings(package, [&](const std::string& text) {
+        std::string result = text;
+        size_t section = result.find("[HashCode256]");
+        size_t at = section == std::string::npos ? section : result.find("002=", section);
+        if (at != std::string::npos) {
+            recorded = result.substr(at + 4, 64);
+            result[at + 4] = result[at + 4] == '0' ? '1' : '0';
+        }
+        return result;
+    });
+    ASSERT_EQ(recorded.size(), 64u) << "the packager wrote no [HashCode256] entry for part 002";
+    run = RunExe(package, L"-silent -extractpath=" + kTarget);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
+    EXPECT_TRUE(Contains(Log(), "|ERROR     |ExtractPackage                      |File is corrupt  : " + ToUtf8(part2)));
+    EXPECT_TRUE(Contains(Log(), "|          |ExtractPackage                      |SHA-256 Hash code for : " + ToUtf8(part2)));
+    EXPECT_FALSE(CUtil::FileExists(kTarget + L"\\Setup.exe"));
+    RewritePackageSettings(package, [&](const std::string& text) {
+        std::string result = text;
+        size_t at = result.find("002=", result.find("[HashCode256]"));
+        result.replace(at + 4, 64, recorded);
+        return result;
+    });
 
     // Missing: exit code -1.
     DeleteFileW(part2.c_str());

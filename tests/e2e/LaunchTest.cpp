@@ -7,10 +7,13 @@
 #include <msi.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 #include "../unit/TestSupport.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
+#include "package/Builder.h"
 
 namespace {
 
@@ -266,6 +269,98 @@ TEST_F(LaunchTest, SetupNotWaitedForIsRecordedAsStillRunning) {
     EXPECT_EQ(Records().size(), 1u);
     EXPECT_FALSE(Contains(Log(), Column("LaunchMultipleApplications") + "Return code of - "));
     for (int i = 0; i < 1000 && ReadBytes(recordPath).find("\tend") == std::string::npos; ++i) Sleep(10);
+}
+
+// [Runtime] ReturnSetupExitCode=1: the last setup's own code reaches the deployment tool, 3010 and
+// 1641 (restart required, restart started) above all.
+TEST_F(LaunchTest, SetupsOwnExitCodeWhenThePackageAsksForIt) {
+    const std::string pass = "ReturnSetupExitCode=1\n";
+    const std::string two = "Multilaunch=1\nAutoLaunch1=Setup\\Setup.exe\nAutoLaunch2=Second\\Setup.exe\n";
+    struct Case {
+        const wchar_t* exe;
+        std::string runtime;
+        std::string more;
+        const wchar_t* mode;
+        DWORD exitCode;
+    };
+    const Case cases[] = {
+        {L"Restart.exe", "AutoLaunch=Setup\\Setup.exe\n" + pass, "[1033]\nLaunchEXEParams=/exitcode=3010\n", L"-silent",
+         3010u},
+        {L"Rebooting.exe", "AutoLaunch=Setup\\Setup.exe\n" + pass, "[1033]\nLaunchEXEParams=/exitcode=1641\n",
+         L"-unattended", 1641u},
+        // A failure code the package does not configure reaches the tool too.
+        {L"Unconfigured.exe", "AutoLaunch=Setup\\Setup.exe\n" + pass, "[1033]\nLaunchEXEParams=/exitcode=1603\n",
+         L"-silent", 1603u},
+        {L"WithoutSetting.exe", "AutoLaunch=Setup\\Setup.exe\n", "[1033]\nLaunchEXEParams=/exitcode=3010\n", L"-silent",
+         0u},
+        // The last setup's code: the second one's.
+        {L"TwoSetups.exe", two + pass, "[1033]\nLaunchEXEParams1=/exitcode=3010\nLaunchEXEParams2=/exitcode=1641\n",
+         L"-silent", 1641u},
+        // A setup marked as failure stops the launching with its code, as without the setting.
+        {L"Stopped.exe", two + pass + "ExitOnAutolaunchFailure=1\n",
+         "[AutoLaunch1]\nReturnCode_1603=error:{Failed}\n[1033]\nLaunchEXEParams1=/exitcode=1603\n"
+         "LaunchEXEParams2=/exitcode=3010\nFailed=Failed.\n",
+         L"-silent", 1603u},
+        // No setup to pass a code on: missing, or not waited for.
+        {L"SetupMissing.exe", "AutoLaunch=Setup\\Missing.exe\n" + pass, "", L"-silent", 0xFFFFFFFFu},
+        {L"NotWaited.exe", "AutoLaunch=Setup\\Setup.exe\nWaitForAutolaunchFinish=0\n" + pass,
+         "[1033]\nLaunchEXEParams=/exitcode=3010\n", L"-silent", 0u},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToNarrow(c.exe));
+        ProgramRun run = Run(Package(c.exe, Settings(c.runtime, c.more)), c.mode);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        const bool passes = c.runtime.find(pass) != std::string::npos;
+        EXPECT_EQ(Contains(Log(), Column("ExitInstance") + "Exit code of the package : " +
+                                      std::to_string(static_cast<int>(c.exitCode))),
+                  passes);
+    }
+}
+
+// The example package as the README's deployment section sets it out: built from
+// examples/ExampleProduct, started by its install script through the command interpreter as a
+// deployment tool starts it, and the code its setup answers (a restart needed, started, a failure)
+// comes back to the caller; the extraction log lies where the README says.
+TEST_F(LaunchTest, ExamplePackageTellsTheDeploymentToolAboutARestart) {
+    namespace fs = std::filesystem;
+    const fs::path example = TRESK_EXAMPLE_FOLDER;
+    const fs::path payload = fs::path(folder.Path()) / L"example_payload";
+    std::error_code code;
+    fs::copy(example / L"payload", payload, fs::copy_options::recursive, code);
+    ASSERT_FALSE(code) << code.message();
+    ASSERT_TRUE(CopyFileW(TRESK_EXAMPLE_SETUP, (payload / L"Setup.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((example / L"deploy" / L"Install.cmd").c_str(), (folder / L"Install.cmd").c_str(), FALSE));
+    BuildOptions options;
+    options.programPath = ToUtf8(TRESK_PROGRAM_PATH);
+    options.settingsPath = (example / L"Properties_Qirva.ini").u8string();
+    options.supportInputs = {(example / L"support").u8string()};
+    options.payloadFolder = payload.u8string();
+    options.outputPath = ToUtf8(folder / L"ExampleProduct_V1_2.exe");
+    BuildResult result;
+    std::string error;
+    ASSERT_TRUE(BuildPackage(options, result, error)) << error;
+
+    wchar_t programData[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"ProgramData", programData, MAX_PATH);
+    const std::wstring log = std::wstring(programData) + L"\\Velmora\\Automation\\Logfiles\\Example Product.log";
+    std::string arguments = "/quiet";
+    for (const char* answer : {"", "/exitcode=3010", "/exitcode=1641", "/exitcode=1603"}) {
+        SCOPED_TRACE(answer);
+        // The example setup ends with the code its arguments name.
+        RewritePackageSettings(folder / L"ExampleProduct_V1_2.exe", [&](std::string text) {
+            for (size_t at = text.find("LaunchEXEParams=" + arguments); at != std::string::npos;
+                 at = text.find("LaunchEXEParams=" + arguments, at + 1))
+                text.replace(at, 16 + arguments.size(), "LaunchEXEParams=/quiet " + std::string(answer));
+            return text;
+        });
+        arguments = "/quiet " + std::string(answer);
+        DeleteFileW(log.c_str());
+        DWORD exitCode = RunAndWait(L"cmd.exe /c \"" + (folder / L"Install.cmd") + L"\"");
+        const int expected = *answer ? std::atoi(answer + 10) : 0;
+        EXPECT_EQ(exitCode, static_cast<DWORD>(expected));
+        auto lines = ReadLogLines(log);
+        EXPECT_TRUE(Contains(lines, Column("ExitInstance") + "Exit code of the package : " + std::to_string(expected)));
+    }
 }
 
 TEST_F(LaunchTest, WindowsInstallerPackageThroughTheSystemInstaller) {

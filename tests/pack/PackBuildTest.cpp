@@ -5,7 +5,7 @@
 #include <regex>
 
 #include "PackCommandSupport.h"
-#include "hash/Sha1.h"
+#include "hash/PartHash.h"
 #include "package/Builder.h"
 #include "settings/PackageSettings.h"
 

@@ -49,6 +49,27 @@ TEST(PackCli, UsageErrorsExitWithTwo) {
         {{"lint"}, "lint needs --settings"},
         {{"lint", "--settings", "s.ini", "extra"}, "lint needs --settings"},
         {{"lint", "--settings", "s.ini", "--part-size", "1M"}, "unknown option --part-size"},
+        // Signing: checked before anything is built or started.
+        {with({"--pkcs12", "c.p12"}), "the signing options need --sign"},
+        {with({"--sign"}), "signing needs --pkcs12 FILE, or --cert FILE with --key FILE, or --signer COMMAND"},
+        {with({"--sign", "--pkcs12", "c.p12", "--pass-env", "TRESK_TEST_UNSET_VARIABLE"}),
+         "the environment variable TRESK_TEST_UNSET_VARIABLE (--pass-env) is not set"},
+        {{"sign"}, "sign takes one package"},
+        {{"sign", "a.exe", "b.exe", "--pkcs12", "c.p12"}, "sign takes one package"},
+        {{"sign", "a.exe"}, "signing needs --pkcs12 FILE"},
+        {{"sign", "a.exe", "--pkcs12", "c.p12", "--pass", "secret"},
+         "a password is never given on the command line: use --pass-file FILE or --pass-env NAME"},
+        {{"sign", "a.exe", "--pkcs12", "c.p12", "--cert", "c.pem", "--key", "k.pem"},
+         "--pkcs12 and --cert/--key exclude each other"},
+        {{"sign", "a.exe", "--cert", "c.pem"}, "--cert and --key go together"},
+        {{"sign", "a.exe", "--key", "k.pem"}, "--cert and --key go together"},
+        {{"sign", "a.exe", "--pkcs12", "c.p12", "--pass-file", "p", "--pass-env", "P"},
+         "--pass-file and --pass-env exclude each other"},
+        {{"sign", "a.exe", "--signer", "sign {in} {out}", "--pkcs12", "c.p12"}, "--signer replaces the built-in signer"},
+        {{"sign", "a.exe", "--signer", "sign {in} {out}", "--timestamp", "http://ts"},
+         "--signer replaces the built-in signer"},
+        {{"sign", "a.exe", "--signer", "sign --out {out}"}, "--signer needs {in} in its command"},
+        {{"sign", "a.exe", "--pkcs12", "c.p12", "--extract", "x"}, "unknown option --extract"},
     };
     for (const auto& c : cases) {
         std::string label;
@@ -75,6 +96,7 @@ TEST(PackCli, HelpExitsWithZero) {
         // Help wins over missing options.
         {{"build", "--output", "x.exe", "-h"}, "TreskPack build: writes a package"},
         {{"verify", "--help"}, "TreskPack verify: reads a package back"},
+        {{"sign", "--help"}, "TreskPack sign: signs a package"},
         {{"lint", "--help"}, "TreskPack lint: checks package settings"},
     };
     for (const auto& c : cases) {

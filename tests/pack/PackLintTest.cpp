@@ -23,7 +23,7 @@ struct LintCase {
     std::vector<Edit> edits;
     std::vector<SupportChange> files;
     int code;
-    const char* line;  // the finding, a whole output line
+    std::string line;  // the finding, a whole output line
 };
 
 void Apply(const PackageSources& sources, const LintCase& c) {
@@ -107,6 +107,48 @@ TEST(PackLint, EachFaultHasItsFinding) {
          "error: [Runtime] ExtractPathMaxLength: must be a number"},
         {"wait flag neither 0 nor 1", {{"WaitForAutolaunchFinish=1", "WaitForAutolaunchFinish=yes"}}, {}, 0,
          "warning: [Runtime] WaitForAutolaunchFinish: 'yes' is read as 1"},
+
+        {"setup's exit code passed on", {{"WaitForAutolaunchFinish=1", "WaitForAutolaunchFinish=1\nReturnSetupExitCode=1"}},
+         {}, 0, "no findings"},
+        {"setup's exit code flag neither 0 nor 1",
+         {{"WaitForAutolaunchFinish=1", "WaitForAutolaunchFinish=1\nReturnSetupExitCode=yes"}}, {}, 0,
+         "warning: [Runtime] ReturnSetupExitCode: 'yes' is read as 0: only 1 passes the setup's exit code on"},
+        {"setup's exit code without a setup",
+         {{"AutoLaunch=Setup\\Start.exe", "ReturnSetupExitCode=1"}}, {}, 0,
+         "warning: [Runtime] ReturnSetupExitCode: the package launches no setup, so there is no exit code to pass on"},
+        {"setup's exit code without waiting", {{"WaitForAutolaunchFinish=1", "WaitForAutolaunchFinish=0\nReturnSetupExitCode=1"}},
+         {}, 0,
+         "warning: [Runtime] ReturnSetupExitCode: WaitForAutolaunchFinish=0: the program does not wait for the setup, "
+         "so there is no exit code to pass on"},
+
+        // The part hashes, in a settings file taken from a built package.
+        {"part hashes as the packager writes them",
+         {{"[Qirva]", "[PartFileIno]\n001=Y2025:M3:D5:H10:M24:S47:MS0\n[HashCode]\n001=" + std::string(32, 'a') +
+                          "\n[HashCode256]\n001=" + std::string(64, '0') + "\n[Qirva]"}},
+         {}, 0, "no findings"},
+        {"SHA-256 in upper case",
+         {{"[Qirva]", "[PartFileIno]\n001=Y2025\n[HashCode]\n001=" + std::string(32, 'a') + "\n[HashCode256]\n001=" +
+                          std::string(64, 'A') + "\n[Qirva]"}},
+         {}, 1,
+         "error: [HashCode256] 001: must be 64 lower-case hexadecimal digits; the program refuses the part as corrupt "
+         "otherwise"},
+        {"SHA-256 cut short",
+         {{"[Qirva]", "[PartFileIno]\n001=Y2025\n[HashCode]\n001=" + std::string(32, 'a') + "\n[HashCode256]\n001=" +
+                          std::string(40, 'b') + "\n[Qirva]"}},
+         {}, 1,
+         "error: [HashCode256] 001: must be 64 lower-case hexadecimal digits; the program refuses the part as corrupt "
+         "otherwise"},
+        {"SHA-256 of a listed part missing",
+         {{"[Qirva]", "[PartFileIno]\n001=Y2025\n002=Y2025\n[HashCode]\n001=" + std::string(32, 'a') + "\n002=" +
+                          std::string(32, 'b') + "\n[HashCode256]\n001=" + std::string(64, 'c') + "\n[Qirva]"}},
+         {}, 1,
+         "error: [HashCode256]: has no entry for part 002 of [PartFileIno]; the program refuses that part as corrupt"},
+        {"SHA-1 prefix of a listed part missing", {{"[Qirva]", "[PartFileIno]\n001=Y2025\n[Qirva]"}}, {}, 1,
+         "error: [HashCode]: has no entry for part 001 of [PartFileIno]; the program refuses that part as corrupt"},
+        {"part hash key not a part number",
+         {{"[Qirva]", "[PartFileIno]\n001=Y2025\n[HashCode]\n001=" + std::string(32, 'a') + "\n1=" +
+                          std::string(32, 'a') + "\n[Qirva]"}},
+         {}, 1, "error: [HashCode] 1: the key must be a part number of three digits, such as 001"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -115,7 +157,7 @@ TEST(PackLint, EachFaultHasItsFinding) {
         PackRun lint = Pack({"lint", "--settings", sources.settings, "--support", sources.support, "--payload",
                              sources.payload});
         EXPECT_EQ(lint.code, c.code) << lint.out << lint.err;
-        EXPECT_NE(("\n" + lint.out).find("\n" + std::string(c.line) + "\n"), std::string::npos) << lint.out;
+        EXPECT_NE(("\n" + lint.out).find("\n" + c.line + "\n"), std::string::npos) << lint.out;
     }
 }
 
@@ -148,6 +190,23 @@ TEST(PackLint, ValuesTooLongForTheProgramAndNamesItCannotExtract) {
     PackRun build = Pack(sources.BuildArguments() + std::vector<std::string>{"--ignore-lint"});
     EXPECT_NE(build.code, 0);
     EXPECT_NE(build.err.find("reserved device name"), std::string::npos) << build.err;
+}
+
+// Part entries left in the settings by an earlier build are the packager's to write: a build
+// neither checks nor keeps them.
+TEST(PackLint, BuildReplacesStalePartEntries) {
+    PackageSources sources;
+    Apply(sources, {"", {{"[Qirva]", "[PartFileIno]\n001=old\n[HashCode]\n001=OLD\n[HashCode256]\n001=old\n[Qirva]"}},
+                    {}, 1, ""});
+    PackRun build = Pack(sources.BuildArguments());
+    EXPECT_EQ(build.code, 0) << build.err;
+    EXPECT_EQ(build.err, "");
+    PackageView package;
+    std::string error;
+    ASSERT_TRUE(ReadPackage(sources.output, package, error)) << error;
+    EXPECT_TRUE(package.settings.Entries("PartFileIno").empty());
+    EXPECT_TRUE(package.settings.Entries("HashCode").empty());
+    EXPECT_TRUE(package.settings.Entries("HashCode256").empty());
 }
 
 TEST(PackLint, BuildRefusesSettingsWithErrorsUnlessTheyAreIgnored) {

@@ -1,8 +1,10 @@
 // Reading and rewriting the packager's settings file, the keys it fills and the part hash.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "PackTestSupport.h"
-#include "hash/Sha1.h"
+#include "hash/PartHash.h"
 #include "settings/IniDocument.h"
 #include "settings/PackageSettings.h"
 #include "text/Utf.h"
@@ -59,7 +61,8 @@ TEST(IniDocument, SetReplacesOrAppendsAndWritesUtf16CrLf) {
 }
 
 TEST(PackageSettings, FillsWhatOnlyThePackagerKnows) {
-    IniDocument settings = IniDocument::Parse("[Package]\nName=P\n[PartFileIno]\n001=old\n005=stale\n[HashCode]\n005=x\n");
+    IniDocument settings = IniDocument::Parse(
+        "[Package]\nName=P\n[PartFileIno]\n001=old\n005=stale\n[HashCode]\n005=x\n[HashCode256]\n005=y\n");
     PackageFacts facts;
     facts.packageSize = 3690351836ull;
     facts.cabSize = 123;
@@ -67,7 +70,8 @@ TEST(PackageSettings, FillsWhatOnlyThePackagerKnows) {
     facts.setId = 28167;
     facts.multiPart = true;
     facts.partBaseName = "ExampleProduct_V1_2";
-    facts.parts = {{"Y2025:M3:D5:H10:M24:S47:MS0", std::string(32, 'a')}, {"Y2025:M3:D5:H10:M24:S48:MS0", std::string(32, 'b')}};
+    facts.parts = {{"Y2025:M3:D5:H10:M24:S47:MS0", std::string(32, 'a'), std::string(64, 'c')},
+                   {"Y2025:M3:D5:H10:M24:S48:MS0", std::string(32, 'b'), std::string(64, 'd')}};
     FillPackageKeys(settings, facts);
     EXPECT_EQ(settings.GetOr("Size", "PackageSize"), "3690351836");
     EXPECT_EQ(settings.GetOr("Size", "CabSize"), "0");
@@ -81,6 +85,15 @@ TEST(PackageSettings, FillsWhatOnlyThePackagerKnows) {
     EXPECT_EQ(parts[1].second, "Y2025:M3:D5:H10:M24:S48:MS0");
     EXPECT_EQ(settings.GetOr("HashCode", "002"), std::string(32, 'b'));
     EXPECT_FALSE(settings.Get("HashCode", "005").has_value());
+    EXPECT_EQ(settings.GetOr("HashCode256", "002"), std::string(64, 'd'));
+    EXPECT_FALSE(settings.Get("HashCode256", "005").has_value());
+    // [HashCode256] follows [HashCode].
+    std::vector<std::string> order;
+    for (const auto& section : settings.Sections()) order.push_back(section.name);
+    auto hashCode = std::find(order.begin(), order.end(), "HashCode");
+    ASSERT_NE(hashCode, order.end());
+    ASSERT_NE(hashCode + 1, order.end());
+    EXPECT_EQ(*(hashCode + 1), "HashCode256");
 
     facts.multiPart = false;
     facts.parts.clear();
@@ -89,6 +102,7 @@ TEST(PackageSettings, FillsWhatOnlyThePackagerKnows) {
     EXPECT_EQ(settings.GetOr("Size", "CabSize"), "123");
     EXPECT_FALSE(settings.Get("Package", "MultipartFileName").has_value());
     EXPECT_TRUE(settings.Entries("PartFileIno").empty());
+    EXPECT_TRUE(settings.Entries("HashCode256").empty());
 }
 
 TEST(PackageSettings, PartKeysAndTimestamps) {
@@ -136,20 +150,25 @@ TEST(PackageSettings, PasswordRotationMatchesTheProgramsReading) {
     EXPECT_EQ(settings.GetOr("Temporary", "Number"), std::to_string(number));
 }
 
-TEST(PartHash, FirstSixteenBytesOfSha1LikeSha1sum) {
+TEST(PartHash, FirstSixteenBytesOfSha1AndWholeSha256LikeTheTools) {
     TempDir dir;
     std::string content;
     for (unsigned i = 0; i < 3000000u; ++i) content += static_cast<char>((i * 7919u) >> 3);
-    const std::string files[] = {"", "abc", std::string(64, 'q'), std::string(1 << 20, 'z'), content};
+    // Lengths around the 64-byte blocks and the 56 bytes where the length no longer fits.
+    const std::string files[] = {"",  "abc", std::string(55, 'p'), std::string(56, 'p'), std::string(64, 'q'),
+                                 std::string(119, 'r'), std::string(1 << 20, 'z'), content};
     for (size_t i = 0; i < std::size(files); ++i) {
         std::string path = dir / ("part." + std::to_string(i));
         WriteFile(path, files[i]);
-        std::string hash, error;
-        ASSERT_TRUE(PartHashOfFile(path, hash, error));
-        EXPECT_EQ(hash, packtest::Run("sha1sum '" + path + "' | cut -c1-32 | tr -d '\\n'")) << i;
+        PartHashes hashes;
+        std::string error;
+        ASSERT_TRUE(PartHashesOfFile(path, hashes, error));
+        EXPECT_EQ(hashes.sha1, packtest::Run("sha1sum '" + path + "' | cut -c1-32 | tr -d '\\n'")) << i;
+        EXPECT_EQ(hashes.sha256, packtest::Run("sha256sum '" + path + "' | cut -c1-64 | tr -d '\\n'")) << i;
     }
-    std::string hash, error;
-    EXPECT_FALSE(PartHashOfFile(dir / "missing", hash, error));
+    PartHashes hashes;
+    std::string error;
+    EXPECT_FALSE(PartHashesOfFile(dir / "missing", hashes, error));
 }
 
 }  // namespace

@@ -59,13 +59,28 @@ TEST(PackVerify, DamagedPackagesAreReported) {
              PackageView package;
              std::string error;
              EXPECT_TRUE(ReadPackage(s.output, package, error)) << error;
-             std::string hash2 = package.settings.GetOr("HashCode", "002");
-             std::string hash3 = package.settings.GetOr("HashCode", "003");
-             EXPECT_TRUE(PatchSettings(s.output, "002=" + hash2, "002=" + hash3));
-             EXPECT_TRUE(PatchSettings(s.output, "003=" + hash3, "003=" + hash2));
+             for (const char* section : {"HashCode", "HashCode256"}) {
+                 std::string hash2 = package.settings.GetOr(section, "002");
+                 std::string hash3 = package.settings.GetOr(section, "003");
+                 EXPECT_TRUE(PatchSettings(s.output, "002=" + hash2, "002=" + hash3));
+                 EXPECT_TRUE(PatchSettings(s.output, "003=" + hash3, "003=" + hash2));
+             }
              return s.output;
          },
          "problem: part 002 holds cabinet number 2\n"},
+        // The SHA-1 prefix matches, the SHA-256 does not: as a part forged for a SHA-1 collision.
+        {"SHA-256 of a part differs", true,
+         [&](const PackageSources& s) {
+             PackageView package;
+             std::string error;
+             EXPECT_TRUE(ReadPackage(s.output, package, error)) << error;
+             std::string hash = package.settings.GetOr("HashCode256", "002");
+             std::string other = hash;
+             other[10] = other[10] == '0' ? '1' : '0';
+             EXPECT_TRUE(PatchSettings(s.output, "002=" + hash, "002=" + other));
+             return s.output;
+         },
+         "problem: part 002 is corrupt: its SHA-256 "},
         {"container cut inside the payload", false,
          [&](const PackageSources& s) {
              Truncate(s.output, fs::file_size(s.output) - 100);

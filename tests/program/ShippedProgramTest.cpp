@@ -28,8 +28,10 @@ uint32_t Read(const std::string& bytes, size_t offset, int size) {
 struct PeImage {
     std::string bytes;
     uint16_t machine = 0, magic = 0, subsystem = 0;
+    uint32_t symbolTable = 0, symbolCount = 0;
     struct Section {
         uint32_t rva, size, raw, rawSize;
+        std::string name;  // long names ("/4") resolved through the string table where there is one
     };
     std::vector<Section> sections;
     std::vector<std::pair<uint32_t, uint32_t>> directories;  // rva, size
@@ -41,6 +43,8 @@ struct PeImage {
         size_t coff = pe + 4, optional = coff + 20;
         machine = static_cast<uint16_t>(Read(bytes, coff, 2));
         uint16_t sectionCount = static_cast<uint16_t>(Read(bytes, coff + 2, 2));
+        symbolTable = Read(bytes, coff + 8, 4);
+        symbolCount = Read(bytes, coff + 12, 4);
         uint16_t optionalSize = static_cast<uint16_t>(Read(bytes, coff + 16, 2));
         magic = static_cast<uint16_t>(Read(bytes, optional, 2));
         subsystem = static_cast<uint16_t>(Read(bytes, optional + 68, 2));
@@ -51,9 +55,19 @@ struct PeImage {
         size_t table = optional + optionalSize;
         for (uint16_t i = 0; i < sectionCount; ++i) {
             size_t h = table + 40 * size_t(i);
-            sections.push_back({Read(bytes, h + 12, 4), Read(bytes, h + 8, 4), Read(bytes, h + 20, 4), Read(bytes, h + 16, 4)});
+            std::string name = h + 8 <= bytes.size() ? bytes.substr(h, 8) : std::string();
+            name = name.substr(0, name.find('\0'));
+            sections.push_back({Read(bytes, h + 12, 4), Read(bytes, h + 8, 4), Read(bytes, h + 20, 4), Read(bytes, h + 16, 4),
+                                LongName(name)});
         }
         return true;
+    }
+
+    // "/N" names the string at offset N of the string table that follows the symbol table.
+    std::string LongName(const std::string& name) const {
+        if (name.size() < 2 || name[0] != '/' || symbolTable == 0) return name;
+        size_t at = size_t(symbolTable) + size_t(symbolCount) * 18 + std::strtoul(name.c_str() + 1, nullptr, 10);
+        return at < bytes.size() ? std::string(bytes.c_str() + at) : name;
     }
 
     size_t Offset(uint32_t rva) const {
@@ -136,6 +150,18 @@ TEST_F(ShippedProgram, IsA32BitWindowsGuiProgram) {
     EXPECT_EQ(image.machine, 0x014C) << "machine is not i386";
     EXPECT_EQ(image.magic, 0x10B) << "optional header is not PE32";
     EXPECT_EQ(image.subsystem, 2) << "subsystem is not Windows GUI";
+}
+
+// Every package carries the program: it ships without symbols and debug information (which the
+// static runtime libraries would otherwise bring along, more than a megabyte of them).
+TEST_F(ShippedProgram, CarriesNoSymbolsOrDebugInformation) {
+    EXPECT_EQ(image.symbolTable, 0u) << "the program has a symbol table: it was not stripped";
+    EXPECT_EQ(image.symbolCount, 0u);
+    for (const auto& section : image.sections) {
+        EXPECT_NE(section.name.rfind(".debug", 0), 0u) << "debug section " << section.name;
+        // Only debug sections carry names longer than eight characters in this program.
+        EXPECT_NE(section.name.rfind("/", 0), 0u) << "section with a long name " << section.name;
+    }
 }
 
 TEST_F(ShippedProgram, ImportsOnlySystemLibraries) {

@@ -28,6 +28,42 @@ TEST(ExitCode, FromResultCodes) {
             << c.resultCode << " " << c.stopValid << " " << c.setupCode << " " << c.runFailed;
 }
 
+TEST(ExitCode, LastSetupsCodeWhenThePackageAsksForIt) {
+    struct Case {
+        const char* label;
+        int resultCode, stopValid, setupCode;
+        bool runFailed;
+        SetupExitPassOn passOn;
+        int exitCode;
+    };
+    const SetupExitPassOn off{false, true, true, 3010};
+    const Case cases[] = {
+        {"without the setting nothing changes", 0, 0, -2, false, off, 0},
+        {"restart required", 0, 0, -2, false, {true, true, true, 3010}, 3010},
+        {"restart started", 0, 0, -2, false, {true, true, true, 1641}, 1641},
+        {"success", 0, 0, -2, false, {true, true, true, 0}, 0},
+        {"an unconfigured failure code", 0, 0, -2, false, {true, true, true, 1603}, 1603},
+        {"a failure code without stop-on-failure", -6, 0, -2, false, {true, true, true, 1603}, 1603},
+        {"the stopping setup's code", -6, 1, 1603, false, {true, true, true, 1603}, 1603},
+        {"nothing launched", 0, 0, -2, false, {true, true, false, 0}, 0},
+        // Without waiting the recorded code is the still-running value, not the setup's answer.
+        {"not waited for", 0, 0, -2, false, {true, false, true, 259}, 0},
+        {"a setup not found or not started", -4, 0, -2, false, {true, true, true, -1}, -1},
+        {"a setup not found, without waiting", -4, 0, -2, false, {true, false, false, 0}, -1},
+        {"a setup not found, without the setting", -4, 0, -2, false, off, 0},
+        {"the launch list's setup missing", 2, 0, -2, false, {true, true, false, 0}, -1},
+        {"the launch list's setup missing, without the setting", 2, 0, -2, false, off, 0},
+        // Failures before the launch keep their codes.
+        {"corrupt part", -5, 0, -2, false, {true, true, false, 0}, -1},
+        {"missing part", -2, 0, -2, false, {true, true, false, 0}, -1},
+        {"failed extraction", 8, 0, -2, true, {true, true, false, 0}, -1},
+        {"cancelled before the launch", 11, 0, -2, false, {true, true, false, 0}, 0},
+        {"negative setup code", 0, 0, -2, false, {true, true, true, -7}, -7},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ComputeExitCode(c.resultCode, c.stopValid, c.setupCode, c.runFailed, c.passOn), c.exitCode) << c.label;
+}
+
 TEST(AppMessageBox, ShownTypes) {
     struct Case {
         UINT requested, shown;

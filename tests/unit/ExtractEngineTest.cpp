@@ -3,6 +3,9 @@
 
 #include <deque>
 
+#include <windows.h>
+#include <wincrypt.h>
+
 #include "CabTestSupport.h"
 #include "app/WorkerMessages.h"
 #include "app/WorkerThread.h"
@@ -564,20 +567,48 @@ TEST_F(PartSetTest, MissingLaterPartEndsWithCodeOne) {
     EXPECT_EQ(engine.GetNextCabinetName(), L"engine_missing.003");
 }
 
+// The SHA-256 of a file through the system's crypto provider: a second implementation to hold the
+// program's own against.
+std::wstring ProviderSha256(const std::wstring& path) {
+    std::string bytes = ReadBytes(path);
+    HCRYPTPROV provider = 0;
+    HCRYPTHASH hash = 0;
+    std::wstring text;
+    if (CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
+        CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash) &&
+        CryptHashData(hash, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), 0)) {
+        BYTE value[32];
+        DWORD size = sizeof(value);
+        if (CryptGetHashParam(hash, HP_HASHVAL, value, &size, 0))
+            for (DWORD i = 0; i < size; ++i) text += FormatWide(L"%02x", value[i]);
+    }
+    if (hash) CryptDestroyHash(hash);
+    if (provider) CryptReleaseContext(provider, 0);
+    return text;
+}
+
+// What [HashCode256] holds in the settings of a test.
+enum class Sha256Entries { None, Right, WrongForLastPart, MissingForLastPart, UpperCase };
+
 // Settings that list the parts with their hashes, as the packager writes them.
 std::string PartSettings(const std::wstring& base, const std::vector<std::wstring>& parts, uint16_t setId,
-                         bool upperCase = false) {
-    std::string info = "[PartFileIno]\n", hashes = "[HashCode]\n";
+                         bool upperCase = false, Sha256Entries sha256 = Sha256Entries::None) {
+    std::string info = "[PartFileIno]\n", hashes = "[HashCode]\n", wholeHashes = "[HashCode256]\n";
     for (size_t i = 0; i < parts.size(); ++i) {
-        std::wstring hash, error;
-        ComputeFileHash(parts[i], hash, error);
+        std::wstring hash, error, whole;
+        ComputeFileHash(parts[i], hash, error, &whole);
         if (upperCase) std::transform(hash.begin(), hash.end(), hash.begin(), ::towupper);
         std::string key = Utf8Of(FormatWide(L"%03d", int(i + 1)));
         info += key + "=Y2025:M3:D5:H10:M24:S47:MS0\n";
         hashes += key + "=" + Utf8Of(hash) + "\n";
+        const bool last = i + 1 == parts.size();
+        if (sha256 == Sha256Entries::UpperCase)
+            std::transform(whole.begin(), whole.end(), whole.begin(), ::towupper);
+        if (last && sha256 == Sha256Entries::WrongForLastPart) whole[5] = whole[5] == L'0' ? L'1' : L'0';
+        if (!(last && sha256 == Sha256Entries::MissingForLastPart)) wholeHashes += key + "=" + Utf8Of(whole) + "\n";
     }
     return Utf8Of(FormatWide(L"[Package]\nMultiPartDownload=1\nMultipartFileName=%s\n[Qirva]\nGUID2=%d\n", base, setId)) +
-           info + hashes;
+           info + hashes + (sha256 == Sha256Entries::None ? std::string() : wholeHashes);
 }
 
 TEST(FileHashes, SideBySideInTheOrderGiven) {
@@ -589,16 +620,27 @@ TEST(FileHashes, SideBySideInTheOrderGiven) {
     WriteBytes(paths[3], Incompressible(100, 3));
     WriteBytes(paths[4], Incompressible(2 * 1024 * 1024 + 1, 4));
     std::vector<CFileHash> hashes = ComputeFileHashes(paths);
+    std::vector<CFileHash> both = ComputeFileHashes(paths, true);
     ASSERT_EQ(hashes.size(), paths.size());
+    ASSERT_EQ(both.size(), paths.size());
     for (size_t i = 0; i < paths.size(); ++i) {
         std::wstring alone, errorText;
         unsigned long code = ComputeFileHash(paths[i], alone, errorText);
         EXPECT_EQ(hashes[i].code, code) << i;
         EXPECT_EQ(hashes[i].hash, alone) << i;
         EXPECT_EQ(hashes[i].errorText, errorText) << i;
+        EXPECT_TRUE(hashes[i].sha256.empty()) << i;
+        // Asked for the SHA-256 too: the same SHA-1 prefix, and the SHA-256 the provider computes.
+        EXPECT_EQ(both[i].code, code) << i;
+        EXPECT_EQ(both[i].hash, alone) << i;
+        if (code == 0) {
+            EXPECT_EQ(both[i].sha256, ProviderSha256(paths[i])) << i;
+        }
     }
     EXPECT_EQ(hashes[2].code, static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(both[2].sha256.empty());
     EXPECT_EQ(hashes[1].hash.size(), 32u);
+    EXPECT_EQ(both[1].sha256, L"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_TRUE(ComputeFileHashes({}).empty());
 }
 
@@ -639,6 +681,20 @@ TEST_F(PartSetTest, ValidationOfPartFiles) {
              return good;
          },
          -5, parts[1], L"File is corrupt  : "},
+        {"part 2 restored, SHA-256 recorded",
+         [&] {
+             WriteBytes(parts[1], badCopy);
+             return PartSettings(base, parts, 779, false, Sha256Entries::Right);
+         },
+         0, L"", L"SHA-256 Hash code for : "},
+        // The SHA-1 prefix matches; the SHA-256 does not, as for a part forged to collide in SHA-1.
+        {"SHA-256 of part 2 differs", [&] { return PartSettings(base, parts, 779, false, Sha256Entries::WrongForLastPart); },
+         -5, parts[1], L"File is corrupt  : "},
+        {"SHA-256 of part 2 missing",
+         [&] { return PartSettings(base, parts, 779, false, Sha256Entries::MissingForLastPart); }, -5, parts[1],
+         L"File is corrupt  : "},
+        {"SHA-256 in upper case", [&] { return PartSettings(base, parts, 779, false, Sha256Entries::UpperCase); }, -5,
+         parts[1], L"File is corrupt  : "},
     };
     for (const auto& c : cases) {
         std::string settings = c.prepare();

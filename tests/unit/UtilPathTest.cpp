@@ -142,6 +142,22 @@ TEST(FileExists, FilesFoldersAndLimits) {
     EXPECT_FALSE(CUtil::FileExists(L"C:\\" + std::wstring(253, L'a')));
 }
 
+TEST(ReadFileBytes, WholeFilesAndWhatCannotBeRead) {
+    ScratchFolder data(L"rfb");
+    std::string large;
+    for (int i = 0; i < 200000; ++i) large += static_cast<char>(i * 31 + (i >> 8));
+    for (const std::string& bytes : {std::string(), std::string("\xFF\xFE\0\0", 4), large}) {
+        ASSERT_TRUE(WriteBytes(data / L"f.bin", bytes));
+        std::string read = "left over";
+        EXPECT_TRUE(CUtil::ReadFileBytes(data / L"f.bin", read));
+        EXPECT_EQ(read, bytes);
+    }
+    std::string read = "left over";
+    EXPECT_FALSE(CUtil::ReadFileBytes(data / L"missing.bin", read));
+    EXPECT_EQ(read, "");
+    EXPECT_FALSE(CUtil::ReadFileBytes(data.Path(), read));  // a folder
+}
+
 TEST(PathText, SmallOperations) {
     EXPECT_EQ(CUtil::CheckPathLength(L"abc", L"4"), 1);
     EXPECT_EQ(CUtil::CheckPathLength(L"abcd", L"4"), -1);

@@ -1,12 +1,14 @@
 #include "cli/Commands.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
 #include <memory>
 
 #include "lint/Lint.h"
 #include "package/Builder.h"
+#include "package/Signing.h"
 #include "package/Verifier.h"
 
 #ifdef _WIN32
@@ -24,6 +26,7 @@ const char kUsage[] =
     "\n"
     "Usage:\n"
     "  TreskPack build  --program FILE --settings FILE --payload FOLDER --output FILE [options]\n"
+    "  TreskPack sign   PACKAGE (--pkcs12 FILE | --cert FILE --key FILE | --signer COMMAND) [options]\n"
     "  TreskPack verify PACKAGE [--extract FOLDER]\n"
     "  TreskPack lint   --settings FILE [--support FILE|FOLDER]... [--payload FOLDER]\n"
     "\n"
@@ -45,7 +48,35 @@ const char kBuildHelp[] =
     "  --password TEXT       protect extraction with this password (printable ASCII)\n"
     "  --level N             compression level 0 to 9 (default 6)\n"
     "  --threads N           compressing threads (default: one per processor)\n"
-    "  --ignore-lint         build even when the settings check finds errors\n";
+    "  --ignore-lint         build even when the settings check finds errors\n"
+    "  --sign                sign the package program file once it is built, with the options of\n"
+    "                        'TreskPack sign' (--pkcs12, --cert, --key, --pass-file, --pass-env,\n"
+    "                        --timestamp, --description, --url, --signer)\n";
+
+const char kSignerOptionsHelp[] =
+    "  --pkcs12 FILE         the certificate with its private key, as a PKCS #12 file (.pfx, .p12)\n"
+    "  --cert FILE           or the certificate (chain) as a PEM or DER file ...\n"
+    "  --key FILE            ... with its private key\n"
+    "  --pass-file FILE      the password of the PKCS #12 file or the key, from the file's first line\n"
+    "  --pass-env NAME       the same from the environment variable NAME (never on the command line)\n"
+    "  --timestamp URL       an RFC 3161 timestamp server: the signature stays valid after the\n"
+    "                        certificate expires\n"
+    "  --description TEXT    the program name Windows shows when it asks for elevation (default: the\n"
+    "                        package's [Package] NameDispl)\n"
+    "  --url URL             the publisher's web address in the signature\n"
+    "  --signer COMMAND      any other signer (signtool, jsign, a signing service's client): a command\n"
+    "                        run by the shell, with {in} the file to sign and {out} where the signed\n"
+    "                        file goes; without {out} the signer signs {in} in place\n";
+
+const std::string kSignHelp =
+    std::string("TreskPack sign: signs a package (Authenticode, SHA-256) with osslsigncode or another signer.\n"
+                "\n"
+                "  PACKAGE               the package program file; a multi-part package's parts are covered by\n"
+                "                        the hashes in its settings and are not signed themselves\n") +
+    kSignerOptionsHelp +
+    "\n"
+    "The signer writes a signed copy; it replaces the package only when the signer succeeded and the\n"
+    "copy checks out. A signed package is signed anew: its signature is replaced.\n";
 
 const char kVerifyHelp[] =
     "TreskPack verify: reads a package back as the program would.\n"
@@ -91,7 +122,9 @@ bool Parse(const std::vector<std::string>& arguments, const std::vector<std::str
         bool isKnown = isFlag;
         for (const auto& option : known) isKnown = isKnown || option == name;
         if (!isKnown) {
-            error = "unknown option --" + name;
+            error = name == "pass" ? "a password is never given on the command line: use --pass-file FILE or "
+                                     "--pass-env NAME"
+                                   : "unknown option --" + name;
             return false;
         }
         if (isFlag && inlineValue) {
@@ -144,13 +177,51 @@ bool ParseNumber(const std::string& text, unsigned long long maximum, unsigned l
     return value <= maximum;
 }
 
+const std::vector<std::string> kSignerOptionNames = {"pkcs12",    "cert",        "key", "pass-file", "pass-env",
+                                                     "timestamp", "description", "url", "signer"};
+
+SignerOptions SignerOptionsOf(const Options& options) {
+    SignerOptions signer;
+    signer.pkcs12 = One(options, "pkcs12");
+    signer.certificate = One(options, "cert");
+    signer.key = One(options, "key");
+    signer.passFile = One(options, "pass-file");
+    signer.passEnv = One(options, "pass-env");
+    signer.timestamp = One(options, "timestamp");
+    signer.description = One(options, "description");
+    signer.url = One(options, "url");
+    signer.command = One(options, "signer");
+    return signer;
+}
+
+bool AnySignerOption(const Options& options) {
+    for (const auto& name : kSignerOptionNames)
+        if (Has(options, name)) return true;
+    return false;
+}
+
+std::vector<std::string> WithSignerOptions(std::vector<std::string> names) {
+    names.insert(names.end(), kSignerOptionNames.begin(), kSignerOptionNames.end());
+    return names;
+}
+
+int ReportSigning(bool ok, const SignResult& signing, const std::string& error) {
+    for (const auto& line : signing.lines) std::printf("%s\n", line.c_str());
+    for (const auto& warning : signing.warnings) std::fprintf(stderr, "warning: %s\n", warning.c_str());
+    if (!ok) {
+        std::fprintf(stderr, "TreskPack: %s\n", error.c_str());
+        return EXIT_PROBLEMS;
+    }
+    return EXIT_OK;
+}
+
 int Build(const std::vector<std::string>& arguments) {
     Options options;
     std::string error;
     if (!Parse(arguments,
-               {"program", "settings", "support", "payload", "output", "part-size", "set-id", "password", "level",
-                "threads"},
-               {"ignore-lint"}, options, error))
+               WithSignerOptions({"program", "settings", "support", "payload", "output", "part-size", "set-id",
+                                  "password", "level", "threads"}),
+               {"ignore-lint", "sign"}, options, error))
         return Usage(error, kBuildHelp);
     if (options.help) {
         std::fputs(kBuildHelp, stdout);
@@ -188,6 +259,13 @@ int Build(const std::vector<std::string>& arguments) {
     }
     build.ignoreLintErrors = Has(options, "ignore-lint");
     build.progress = TerminalProgress("packing");
+    const bool sign = Has(options, "sign");
+    SignerOptions signer = SignerOptionsOf(options);
+    if (!sign && AnySignerOption(options)) return Usage("the signing options need --sign", kBuildHelp);
+    // Wrong signing options are found before the package is built, not after.
+    if (sign && !CheckSignerOptions(signer, error)) return Usage(error, kBuildHelp);
+    if (sign && !signer.passEnv.empty() && !std::getenv(signer.passEnv.c_str()))
+        return Usage("the environment variable " + signer.passEnv + " (--pass-env) is not set", kBuildHelp);
 
     BuildResult result;
     bool ok = BuildPackage(build, result, error);
@@ -199,7 +277,28 @@ int Build(const std::vector<std::string>& arguments) {
     for (const auto& output : result.outputs) std::printf("wrote %s\n", output.c_str());
     std::printf("%u files, %llu bytes, cabinet set %u\n", result.facts.fileCount,
                 static_cast<unsigned long long>(result.facts.packageSize), result.facts.setId);
-    return EXIT_OK;
+    if (!sign) return EXIT_OK;
+    std::fflush(stdout);
+    SignResult signing;
+    bool signedOk = SignPackage(build.outputPath, signer, signing, error);
+    if (!signedOk) error += "\nthe package was built but is not signed";
+    return ReportSigning(signedOk, signing, error);
+}
+
+int Sign(const std::vector<std::string>& arguments) {
+    Options options;
+    std::string error;
+    if (!Parse(arguments, kSignerOptionNames, {}, options, error)) return Usage(error, kSignHelp.c_str());
+    if (options.help) {
+        std::fputs(kSignHelp.c_str(), stdout);
+        return EXIT_OK;
+    }
+    if (options.positional.size() != 1) return Usage("sign takes one package", kSignHelp.c_str());
+    SignerOptions signer = SignerOptionsOf(options);
+    if (!CheckSignerOptions(signer, error)) return Usage(error, kSignHelp.c_str());
+    SignResult signing;
+    bool ok = SignPackage(options.positional.front(), signer, signing, error);
+    return ReportSigning(ok, signing, error);
 }
 
 int Verify(const std::vector<std::string>& arguments) {
@@ -281,6 +380,7 @@ int RunTreskPack(const std::vector<std::string>& arguments) {
         return EXIT_OK;
     }
     if (command == "build") return Build(arguments);
+    if (command == "sign") return Sign(arguments);
     if (command == "verify") return Verify(arguments);
     if (command == "lint") return Lint(arguments);
     return Usage("unknown command " + command, kUsage);

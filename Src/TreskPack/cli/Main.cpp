@@ -1,5 +1,5 @@
 // TreskPack: builds, verifies and checks self-extracting installation packages.
-//   TreskPack build ...     TreskPack verify ...     TreskPack lint ...     (--help for each)
+//   TreskPack build ...   TreskPack sign ...   TreskPack verify ...   TreskPack lint ...   (--help for each)
 // Exit codes: 0 ok, 1 package problems found, 2 usage error.
 
 #include <cstdio>

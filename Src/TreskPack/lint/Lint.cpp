@@ -47,6 +47,8 @@ public:
         CheckLaunchEntries();
         CheckReturnCodes();
         CheckNumbers();
+        CheckSetupExitCode();
+        CheckPartHashes();
         CheckLengths();
         LintConditions(settings, findings);
         LintOperatingSystems(settings, findings);
@@ -192,6 +194,57 @@ private:
         std::string wait = settings.GetOr("Runtime", "WaitForAutolaunchFinish");
         if (!wait.empty() && wait != "0" && wait != "1")
             Add(false, "[Runtime] WaitForAutolaunchFinish", "'" + wait + "' is read as 1");
+    }
+
+    void CheckSetupExitCode() {
+        const std::string where = "[Runtime] ReturnSetupExitCode";
+        std::string value = settings.GetOr("Runtime", "ReturnSetupExitCode");
+        if (value.empty() || value == "0") return;
+        if (value != "1") {
+            Add(false, where, "'" + value + "' is read as 0: only 1 passes the setup's exit code on");
+            return;
+        }
+        if (LaunchEntries().empty())
+            Add(false, where, "the package launches no setup, so there is no exit code to pass on");
+        else if (settings.GetOr("Runtime", "WaitForAutolaunchFinish") == "0")
+            Add(false, where,
+                "WaitForAutolaunchFinish=0: the program does not wait for the setup, so there is no exit code "
+                "to pass on");
+    }
+
+    // The part hashes the packager records. The program compares them exactly, so a value in
+    // upper case or of another length makes it refuse the part as corrupt; once [HashCode256]
+    // holds any entry, every listed part needs one there too.
+    void CheckPartHashes() {
+        struct Kind {
+            const char* section;
+            size_t digits;
+            bool always;  // checked by the program even when the section is missing
+        };
+        std::vector<std::string> parts;
+        for (const auto& entry : settings.Entries("PartFileIno"))
+            if (!entry.second.empty()) parts.push_back(entry.first);
+        for (const Kind kind : {Kind{"HashCode", 32, true}, Kind{"HashCode256", 64, false}}) {
+            auto entries = settings.Entries(kind.section);
+            if (entries.empty() && !kind.always) continue;
+            const std::string section = std::string("[") + kind.section + "]";
+            for (const auto& entry : entries) {
+                const std::string where = section + " " + entry.first;
+                if (entry.first.size() != 3 || !IsDecimal(entry.first) || entry.first == "000")
+                    Add(true, where, "the key must be a part number of three digits, such as 001");
+                const std::string& value = entry.second;
+                bool hex = std::all_of(value.begin(), value.end(),
+                                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+                if (value.size() != kind.digits || !hex)
+                    Add(true, where,
+                        "must be " + std::to_string(kind.digits) +
+                            " lower-case hexadecimal digits; the program refuses the part as corrupt otherwise");
+            }
+            for (const auto& part : parts)
+                if (settings.GetOr(kind.section, part).empty())
+                    Add(true, section,
+                        "has no entry for part " + part + " of [PartFileIno]; the program refuses that part as corrupt");
+        }
     }
 
     // Values and whole sections longer than the program's read buffers would be cut without a

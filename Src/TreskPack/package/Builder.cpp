@@ -10,7 +10,7 @@
 #include "cab/CabSource.h"
 #include "container/Container.h"
 #include "container/VersionStamp.h"
-#include "hash/Sha1.h"
+#include "hash/PartHash.h"
 #include "io/File.h"
 #include "text/Utf.h"
 
@@ -166,6 +166,8 @@ bool BuildPackage(const BuildOptions& options, BuildResult& result, std::string&
 
     IniDocument settings;
     if (!IniDocument::Load(options.settingsPath, settings, error)) return false;
+    // The build writes the part entries itself; stale ones are neither checked nor kept.
+    ClearPartEntries(settings);
     // A password the program cannot take back is refused before anything is packed or written.
     if (options.password) {
         std::random_device random;
@@ -233,7 +235,10 @@ bool BuildPackage(const BuildOptions& options, BuildResult& result, std::string&
         for (const auto& part : written.cabinets) {
             cleanup.paths.push_back(part.path);
             PackageFacts::Part entry;
-            if (!PartHashOfFile(part.path, entry.hash, error)) return false;
+            PartHashes hashes;
+            if (!PartHashesOfFile(part.path, hashes, error)) return false;
+            entry.hash = hashes.sha1;
+            entry.sha256 = hashes.sha256;
             entry.timestamp = PartTimestamp(now);
             facts.parts.push_back(entry);
         }

@@ -6,10 +6,11 @@
 #include "cab/CabReader.h"
 #include "container/Container.h"
 #include "container/VersionStamp.h"
-#include "hash/Sha1.h"
+#include "hash/PartHash.h"
 #include "io/File.h"
 #include "settings/IniDocument.h"
 #include "settings/PackageSettings.h"
+#include "sign/SignatureCheck.h"
 #include "text/Utf.h"
 
 namespace fs = std::filesystem;
@@ -42,6 +43,10 @@ bool VerifyPackage(const VerifyOptions& options, VerifyReport& report, std::stri
         report.problems.push_back("the version stamp is 0: this is the bare program, not a package");
         return true;
     }
+    SignatureReport signature;
+    if (!CheckSignature(options.packagePath, signature, error)) return false;
+    report.lines.insert(report.lines.end(), signature.lines.begin(), signature.lines.end());
+    report.problems.insert(report.problems.end(), signature.problems.begin(), signature.problems.end());
     std::vector<ContainerEntry> entries;
     if (!ReadContainer(options.packagePath, stamp.subtype, entries, error)) {
         report.problems.push_back(error);
@@ -95,6 +100,10 @@ bool VerifyPackage(const VerifyOptions& options, VerifyReport& report, std::stri
         if (!fs::exists(fs::u8path(PartPath(folder, base, 1))) && !alternative.empty() &&
             fs::exists(fs::u8path(PartPath(folder, alternative, 1))))
             base = alternative;
+        // The program checks the SHA-256 of every part once the section holds any entry.
+        const bool checkSha256 = !settings.Entries("HashCode256").empty();
+        report.lines.push_back(checkSha256 ? "part hashes: [HashCode] and [HashCode256] (SHA-256)"
+                                           : "part hashes: [HashCode] only (no [HashCode256])");
         for (int n = 1;; ++n) {
             std::string key = PartKey(n);
             if (settings.GetOr("PartFileIno", key).empty()) break;
@@ -104,13 +113,18 @@ bool VerifyPackage(const VerifyOptions& options, VerifyReport& report, std::stri
                 report.problems.push_back("part " + key + " is missing: " + path);
                 continue;
             }
-            std::string hash;
-            if (!PartHashOfFile(path, hash, error)) {
+            PartHashes hashes;
+            if (!PartHashesOfFile(path, hashes, error)) {
                 report.problems.push_back(error);
                 error.clear();
-            } else if (hash != settings.GetOr("HashCode", key)) {
-                report.problems.push_back("part " + key + " is corrupt: its hash " + hash + " differs from [HashCode] " +
-                                          key + "=" + settings.GetOr("HashCode", key));
+            } else if (hashes.sha1 != settings.GetOr("HashCode", key)) {
+                report.problems.push_back("part " + key + " is corrupt: its hash " + hashes.sha1 +
+                                          " differs from [HashCode] " + key + "=" + settings.GetOr("HashCode", key));
+                continue;
+            } else if (checkSha256 && hashes.sha256 != settings.GetOr("HashCode256", key)) {
+                report.problems.push_back("part " + key + " is corrupt: its SHA-256 " + hashes.sha256 +
+                                          " differs from [HashCode256] " + key + "=" +
+                                          settings.GetOr("HashCode256", key));
                 continue;
             }
             CabHeader header;

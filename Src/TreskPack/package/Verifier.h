@@ -1,7 +1,8 @@
 #pragma once
 // Reads a package back the way the program does: finds the container through the version
-// stamp, lists its entries, reads the settings, and checks every part file (presence, hash,
-// cabinet set and number) or the attached payload cabinet; optionally extracts the payload.
+// stamp, lists its entries, reads the settings, and checks every part file (presence, hashes,
+// cabinet set and number) or the attached payload cabinet; optionally extracts the payload. A
+// signed package's signature is checked too (sign/SignatureCheck).
 
 #include <string>
 #include <vector>

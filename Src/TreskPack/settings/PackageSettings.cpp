@@ -32,14 +32,18 @@ void FillPackageKeys(IniDocument& settings, const PackageFacts& facts) {
         settings.Remove("Package", "MultipartFileName");
     settings.Set("Qirva", "GUID2", std::to_string(facts.setId));
 
-    // Entries left over from an earlier build must not make the program expect other parts.
-    for (const char* section : {"PartFileIno", "HashCode"})
-        for (const auto& entry : settings.Entries(section)) settings.Remove(section, entry.first);
+    ClearPartEntries(settings);
     for (size_t i = 0; i < facts.parts.size(); ++i) {
         std::string key = PartKey(static_cast<int>(i + 1));
         settings.Set("PartFileIno", key, facts.parts[i].timestamp);
         settings.Set("HashCode", key, facts.parts[i].hash);
+        settings.Set("HashCode256", key, facts.parts[i].sha256);
     }
+}
+
+void ClearPartEntries(IniDocument& settings) {
+    for (const char* section : {"PartFileIno", "HashCode", "HashCode256"})
+        for (const auto& entry : settings.Entries(section)) settings.Remove(section, entry.first);
 }
 
 bool RotatePassword(const std::string& plain, int number, std::string& stored, std::string& error) {

@@ -18,14 +18,18 @@ struct PackageFacts {
     std::string partBaseName;   // multi-part: part files are <base>.001, <base>.002, ...
     struct Part {
         std::string timestamp;  // PartTimestamp of the part file
-        std::string hash;       // PartHashText of the part file
+        std::string hash;       // PartHashText of the part file: [HashCode]
+        std::string sha256;     // its whole SHA-256: [HashCode256]
     };
     std::vector<Part> parts;
 };
 
 void FillPackageKeys(IniDocument& settings, const PackageFacts& facts);
+// Removes the entries of [PartFileIno], [HashCode] and [HashCode256]: entries left over from an
+// earlier build must not make the program expect other parts.
+void ClearPartEntries(IniDocument& settings);
 
-// "%03d": the key of a part in [PartFileIno] and [HashCode].
+// "%03d": the key of a part in [PartFileIno], [HashCode] and [HashCode256].
 std::string PartKey(int number);
 // "Y2025:M3:D5:H10:M24:S47:MS0" of a local time.
 std::string PartTimestamp(std::time_t when);

@@ -53,6 +53,8 @@ std::wstring CReturnCodeMessages::GetMessageFromLangSection(const std::wstring& 
 
 int CReturnCodeMessages::SetFinishMessage(int returnCode, const std::wstring& launchKey) {
     const wchar_t* function = L"SetFinishMessage";
+    lastReturnCodeSet = true;
+    lastReturnCode = returnCode;
     std::wstring key = CUtil::ToLower(FormatWide(L"%s:%s%d", launchKey, L"ReturnCode_", returnCode));
     auto found = returnCodeMessages.find(key);
     if (found == returnCodeMessages.end() || found->second.empty()) {

@@ -19,6 +19,9 @@ public:
 
     // The return code of the last setup whose code the package marks as failure; -2 until one.
     int GetSetupReturnCode() const { return setupReturnCode; }
+    // The code of the last setup recorded at all, whatever the package makes of it.
+    bool HasLastReturnCode() const { return lastReturnCodeSet; }
+    int GetLastReturnCode() const { return lastReturnCode; }
 
     const std::map<std::wstring, std::wstring>& ReturnCodeMessages() const { return returnCodeMessages; }
     const std::map<std::wstring, std::wstring>& FinishMessages() const { return finishMessages; }
@@ -27,4 +30,6 @@ private:
     std::map<std::wstring, std::wstring> returnCodeMessages;
     std::map<std::wstring, std::wstring> finishMessages;
     int setupReturnCode = -2;
+    bool lastReturnCodeSet = false;
+    int lastReturnCode = 0;
 };

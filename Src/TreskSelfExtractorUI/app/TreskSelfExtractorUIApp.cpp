@@ -396,8 +396,16 @@ int CTreskSelfExtractorUIApp::ExitInstance() {
         theInitializer.GetFrameDeletesOnExit() == 1)
         DeleteExtractedFilesAndFolders();
     DeletePackageTempFolder();
+    SetupExitPassOn passOn;
+    passOn.requested = theInitializer.GetReturnSetupExitCode();
+    passOn.waitedFor = theInitializer.GetWaitForAutolaunchFinish() != 0;
+    passOn.setupReturned = returnCodes.HasLastReturnCode();
+    passOn.lastSetupCode = returnCodes.GetLastReturnCode();
+    const int exitCode = ComputeExitCode(theInitializer.GetPackageResultCode(), theInitializer.GetSetupReturnCodeValid(),
+                                         returnCodes.GetSetupReturnCode(), theInitializer.IsRunFailed(), passOn);
+    // Where the package passes a setup's code on, the log says what the deployment tool was given.
+    if (passOn.requested) theLog.Log(LOG_INFO, L"ExitInstance", L"Exit code of the package : %d", exitCode);
     ReleaseAppResources();
     EndSession();
-    return ComputeExitCode(theInitializer.GetPackageResultCode(), theInitializer.GetSetupReturnCodeValid(),
-                           returnCodes.GetSetupReturnCode(), theInitializer.IsRunFailed());
+    return exitCode;
 }

@@ -275,7 +275,9 @@ int CExtractorValidator::ValidateParts(std::wstring& missingPart, TextList& stat
     std::vector<std::wstring> present;
     for (int n = 1; !GetSettingString(settingsPath, L"PartFileIno", FormatWide(L"%03d", n).c_str()).empty(); ++n)
         if (CUtil::FileExists(folder + PartName(n))) present.push_back(folder + PartName(n));
-    std::vector<CFileHash> hashes = ComputeFileHashes(present);
+    // Packages that record the parts' SHA-256 as well have both hashes checked.
+    const bool checkSha256 = HasSettingsEntries(settingsPath, L"HashCode256");
+    std::vector<CFileHash> hashes = ComputeFileHashes(present, checkSha256);
     size_t hashed = 0;
     int result = 0;
     for (int n = 1;; ++n) {
@@ -295,7 +297,13 @@ int CExtractorValidator::ValidateParts(std::wstring& missingPart, TextList& stat
         } else {
             std::wstring expected = GetSettingString(settingsPath, L"HashCode", key.c_str());
             status.push_front(FormatWide(L"Hash code for : %s is :%s", path, expected));
-            if (hash.hash != expected) {
+            bool corrupt = hash.hash != expected;
+            if (!corrupt && checkSha256) {
+                std::wstring expected256 = GetSettingString(settingsPath, L"HashCode256", key.c_str());
+                status.push_front(FormatWide(L"SHA-256 Hash code for : %s is :%s", path, expected256));
+                corrupt = hash.sha256 != expected256;
+            }
+            if (corrupt) {
                 result = -5;
                 missingPart = path;
                 status.push_front(FormatWide(L"File is corrupt  : %s", path));

@@ -249,6 +249,10 @@ int CQirvaInitalizer::Init(const CInitArguments& arguments) {
     allowChangeTarget = _wcsicmp(GetSettingString(settingsPath, L"Runtime", L"AllowChangeTarget").c_str(), L"1") == 0;
     exitOnAutolaunchFailure =
         _wcsicmp(GetSettingString(settingsPath, L"Runtime", L"ExitOnAutolaunchFailure").c_str(), L"1") == 0;
+    // Read now: the settings file is removed before the setups start.
+    returnSetupExitCode = GetSettingFlag(settingsPath, L"Runtime", L"ReturnSetupExitCode");
+    if (returnSetupExitCode)
+        theLog.Log(LOG_INFO, function, L"ReturnSetupExitCode is set. The exit code of the last setup will be returned");
     InitAutolaunch();
     if (autolaunchEnabled == 1) InitCommandLineForNoOSCheck(arguments.noOSCheck);
     SetMultiPart();

@@ -72,6 +72,8 @@ public:
     void SetAutolaunchEnabled(int enabled) { autolaunchEnabled = enabled; }
     int GetWaitForAutolaunchFinish() const { return waitForAutolaunchFinish; }
     int GetExitOnAutolaunchFailure() const { return exitOnAutolaunchFailure; }
+    // [Runtime] ReturnSetupExitCode=1: the last setup's own code becomes the process exit code.
+    bool GetReturnSetupExitCode() const { return returnSetupExitCode; }
     int GetAllowChangeTarget() const { return allowChangeTarget; }
     int GetFrameDeletesOnExit() const { return frameDeletesOnExit; }
     void SetFrameDeletesOnExit(int value) { frameDeletesOnExit = value; }
@@ -131,6 +133,7 @@ private:
     int noOSCheck = 0;
     int waitForAutolaunchFinish = 1;
     int exitOnAutolaunchFailure = 0;
+    bool returnSetupExitCode = false;
     int setupReturnCodeValid = 0;
     int frameDeletesOnExit = 0;
 };

@@ -21,6 +21,11 @@ bool GetSettingFlag(const std::wstring& file, const wchar_t* section, const wcha
     return GetSettingString(file, section, key) == L"1";
 }
 
+bool HasSettingsEntries(const std::wstring& file, const wchar_t* section) {
+    wchar_t buffer[64] = {};
+    return GetPrivateProfileSectionW(section, buffer, 64, file.c_str()) > 0;
+}
+
 void ReadSettingsSection(const std::wstring& file, const wchar_t* section, SectionMap& entries) {
     std::wstring cutKey = CUtil::ReadSection(file, section, entries);
     if (!cutKey.empty())

@@ -18,6 +18,8 @@ std::wstring GetSettingString(const std::wstring& file, const wchar_t* section, 
 int GetSettingInt(const std::wstring& file, const wchar_t* section, const wchar_t* key, int defaultValue);
 // A flag is set only when the value is exactly "1".
 bool GetSettingFlag(const std::wstring& file, const wchar_t* section, const wchar_t* key);
+// True when the section holds at least one entry.
+bool HasSettingsEntries(const std::wstring& file, const wchar_t* section);
 // A whole section (keys lower-cased, the first of a repeated key wins); a section that does not
 // fit the 2000-character buffer is logged as a warning naming section and key.
 void ReadSettingsSection(const std::wstring& file, const wchar_t* section, SectionMap& entries);

@@ -36,6 +36,8 @@ public:
     static int CreateDirectoryPath(const std::wstring& folder, std::wstring& outcome);
     static int CreateFolderOfFile(const std::wstring& filePath);
     static bool FileExists(const std::wstring& path);
+    // The whole file; false when it cannot be opened or read.
+    static bool ReadFileBytes(const std::wstring& path, std::string& bytes);
     // True when the folder holds no entry (or cannot be listed).
     static bool IsEmptyFolder(const std::wstring& folder);
     static int CheckPathLength(const std::wstring& path, const std::wstring& limitText);

@@ -165,6 +165,19 @@ int CUtil::CreateFolderOfFile(const std::wstring& filePath) {
     }
 }
 
+bool CUtil::ReadFileBytes(const std::wstring& path, std::string& bytes) {
+    bytes.clear();
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    char block[65536];
+    for (DWORD read = 0; (ok = ReadFile(file, block, sizeof(block), &read, nullptr) != 0) && read > 0;)
+        bytes.append(block, read);
+    CloseHandle(file);
+    return ok;
+}
+
 bool CUtil::FileExists(const std::wstring& path) {
     // A wildcard would make the search report some other file as this one.
     if (path.empty() || path.size() > 255 || path.find_first_of(L"*?") != std::wstring::npos) return false;

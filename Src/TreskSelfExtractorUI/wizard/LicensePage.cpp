@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
-#include <fstream>
 #include <optional>
 
 #include "log/BuildLogFile.h"
@@ -141,8 +140,8 @@ std::wstring CLicensePage::RowText(int textNumber) const {
     std::optional<std::vector<std::wstring>> lines;
     if (CUtil::FileExists(path)) {
         // The language file is UTF-16 text; its lines are read as they are.
-        std::ifstream in(path.c_str(), std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string bytes;
+        CUtil::ReadFileBytes(path, bytes);
         std::wstring text;
         size_t start = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF ? 2 : 0;
         for (size_t i = start; i + 1 < bytes.size(); i += 2)
