@@ -360,6 +360,8 @@ int CQirvaInitalizer::ValidateAndCheckExtractPath() {
     }
     std::wstring expanded = CUtil::ExpandEnvironmentPath(extractPath);
     if (!expanded.empty()) extractPath = expanded;
+    // Tested in the normal form, the one the location page shows and the extraction uses.
+    extractPath = NormalizeFolderText(extractPath);
     std::wstring root;
     int error = theUtil.ValidatePath(extractPath, root);
     int64_t required = theValidator.GetRequiredSpace(tempFolder, extractPath, multiPart);
@@ -375,7 +377,6 @@ int CQirvaInitalizer::ValidateAndCheckExtractPath() {
     }
     // Stored as the location page stores a chosen folder, ending in one backslash: the paths built
     // on it (the launched setups, the hand-over file) need exactly one separator.
-    extractPath = NormalizeFolderText(extractPath);
     CUtil::AddTrailingBackslash(extractPath);
     return 1;
 }
