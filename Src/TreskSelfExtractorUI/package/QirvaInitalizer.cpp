@@ -66,6 +66,20 @@ void MoveOldLogAside(const std::wstring& path) {
     MoveFileExW(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
+// True for a missing or empty file and for one whose last byte is a line feed.
+bool EndsWithLineBreak(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return true;
+    char last = '\n';
+    DWORD read = 0;
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && SetFilePointer(file, -1, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
+        ReadFile(file, &last, 1, &read, nullptr);
+    CloseHandle(file);
+    return last == '\n';
+}
+
 }  // namespace
 
 std::wstring CQirvaInitalizer::GetLogFolder() {
@@ -88,6 +102,15 @@ void CQirvaInitalizer::OpenMasterLog(int levelFlag) {
         theLog.InitLog(masterLogPath, threshold);
         theLog.DeleteLogFile();
     }
+    theLog.WriteHeader();
+}
+
+void CQirvaInitalizer::AppendToMasterLog(int levelFlag) {
+    masterLogPath = GetLogFolder() + L"\\Qirva.log";
+    CUtil::CreateFolderOfFile(masterLogPath);
+    theLog.InitLog(masterLogPath, levelFlag == 1 ? LOG_THRESHOLD_DEBUG : LOG_THRESHOLD_NORMAL);
+    // The running instance's log may end with its end banner, which has no line break of its own.
+    if (!EndsWithLineBreak(masterLogPath)) theLog.WriteRaw(L"\n");
     theLog.WriteHeader();
 }
 

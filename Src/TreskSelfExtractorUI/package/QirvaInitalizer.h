@@ -30,7 +30,11 @@ struct CInitArguments {
 class CQirvaInitalizer {
 public:
     // Start-up: master log, package temporary folder, attached files, initialisation.
+    // A fresh master log for this run (an earlier run's log is deleted).
     void OpenMasterLog(int levelFlag);
+    // The master log of a run that is refused because another instance runs: its lines are
+    // appended, so the running instance's log stays whole.
+    void AppendToMasterLog(int levelFlag);
     std::wstring CretaeAndValidateQirvaTempDir();
     int SetQirvaTempDir();
     int64_t SetAppFileSize();
