@@ -14,6 +14,7 @@
 #include "package/ExtractorValidator.h"
 #include "package/Languages.h"
 #include "package/Settings.h"
+#include "package/TextFileCheck.h"
 #include "package/UiText.h"
 #include "util/Util.h"
 
@@ -257,6 +258,7 @@ int CQirvaInitalizer::Init(const CInitArguments& arguments) {
         runMode == MODE_SILENT ? L"Silent" : runMode == MODE_UNATTENDED ? L"Unattended" : L"Full GUI";
     theLog.Log(LOG_INFO, L"GUI Mode", L"%s", modeName);
     theLog.Log(LOG_INFO, function, L"Initializing the package settings");
+    WarnIfNotUtf16(settingsPath, L"settings file", function);
 
     conditionCheckSuppressed = arguments.noConditionCheck;
     if (conditionCheckSuppressed == 1)
