@@ -3,9 +3,11 @@
 // command line say, and the run state that extraction and launching share.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "util/PathList.h"
 #include "util/Util.h"
 
 // What the start-up knows of a drive when it looks for room for its temporary folder.
@@ -100,11 +102,14 @@ public:
     int GetOverwriteWithoutPrompt() const { return overwriteWithoutPrompt; }
     void SetOverwriteWithoutPrompt(int value) { overwriteWithoutPrompt = value; }
 
-    // Files and folders that extraction wrote, newest first; the clean-up works from them.
-    TextList writtenFiles;
-    TextList packageFiles;
-    TextList createdFolders;
-    TextList packageFolders;
+    // Files and folders that extraction wrote, newest first; the clean-up works from them. One
+    // entry per file of the package: kept compact (util/PathList.h), the two lists of files in one
+    // store, so a file that is on both is kept once.
+    std::shared_ptr<CPathStore> fileStore = std::make_shared<CPathStore>();
+    CPathList writtenFiles{fileStore};
+    CPathList packageFiles{fileStore};
+    CPathList createdFolders;
+    CPathList packageFolders;
 
 private:
     // The package's [Conditions] for Silent and Unattended runs: 1 when fulfilled.
