@@ -87,14 +87,16 @@ std::wstring CExtractorValidator::GetFinalExtractPathParam(const std::wstring& c
     };
     if (commandLineFolder.empty()) return choose();
 
-    theLog.Log(LOG_INFO, function, L"Extract path from command line : %s", commandLineFolder);
+    // A copy: the caller may hand in the initialiser's extraction path, which validation sets.
+    const std::wstring given = commandLineFolder;
+    theLog.Log(LOG_INFO, function, L"Extract path from command line : %s", given);
     std::wstring result;
-    int refused = usable(commandLineFolder, result);
+    int refused = usable(given, result);
     if (refused == 0) return result;
     // The administrator asked for this folder: the log says plainly that it is not used, why, and
     // where the files go instead.
     result = choose();
-    std::wstring asked = NormalizeFolderText(commandLineFolder);
+    std::wstring asked = NormalizeFolderText(given);
     if (result.empty())
         theLog.Log(LOG_WARNING, function, L"The folder from the command line is not used (%s) : %s. No other folder is usable",
                    FolderRefusalReason(refused), asked);
