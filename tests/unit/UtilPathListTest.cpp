@@ -79,6 +79,18 @@ TEST(PathList, KeepsEveryKindOfPathAsGiven) {
         reference.remove(gone);
     }
     EXPECT_EQ(NewestFirst(list), std::vector<std::wstring>(reference.begin(), reference.end()));
+
+    // Looked up as exactly as the list compares: every entry is found, nothing else is.
+    for (const auto& path : paths)
+        EXPECT_EQ(list.Contains(path), std::find(reference.begin(), reference.end(), path) != reference.end())
+            << path.size();
+    for (const wchar_t* absent : {L"c:\\", L"C:\\dir", L"C:\\Out\\Folder1\\", L"C:\\long\\shor"})
+        EXPECT_FALSE(list.Contains(absent));
+    // A change is seen by the next question.
+    list.push_front(L"C:\\new");
+    EXPECT_TRUE(list.Contains(L"C:\\new"));
+    list.pop_front();
+    EXPECT_FALSE(list.Contains(L"C:\\new"));
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ bool IsExistingFolder(const std::wstring& path) {
 }
 
 bool Listed(const CPathList& list, const std::wstring& path) {
-    return std::find(list.begin(), list.end(), path) != list.end();
+    return list.Contains(path);
 }
 
 // Deletes the listed files oldest first (the lists grow at their head), read-only ones too,

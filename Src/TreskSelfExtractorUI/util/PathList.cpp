@@ -29,6 +29,15 @@ void AppendEncoded(std::string& bytes, uint32_t c) {
     }
 }
 
+uint64_t Hash(const std::wstring& text) {
+    uint64_t hash = 1469598103934665603ull;  // FNV-1a
+    for (wchar_t c : text) {
+        hash ^= static_cast<uint32_t>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
 void AppendDecoded(std::wstring& text, const char* bytes) {
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes); *p;) {
         uint32_t c = *p++;
@@ -105,15 +114,33 @@ CPathList& CPathList::operator=(std::initializer_list<std::wstring> paths) {
 }
 
 size_t CPathList::push_front(const std::wstring& path) {
+    Changed();
     entries.push_back(store->Add(path));
     return entries.size() - 1;
 }
 
 void CPathList::pop_front() {
+    Changed();
     if (!entries.empty()) entries.pop_back();
 }
 
+bool CPathList::Contains(const std::wstring& path) const {
+    if (index.size() != entries.size()) {
+        index.clear();
+        index.reserve(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i)
+            index.emplace_back(Hash(store->Get(entries[i])), static_cast<uint32_t>(i));
+        std::sort(index.begin(), index.end());
+    }
+    const uint64_t hash = Hash(path);
+    for (auto it = std::lower_bound(index.begin(), index.end(), std::make_pair(hash, uint32_t(0)));
+         it != index.end() && it->first == hash; ++it)
+        if (Oldest(it->second) == path) return true;
+    return false;
+}
+
 bool CPathList::remove(const std::wstring& path) {
+    Changed();
     size_t before = entries.size();
     entries.erase(std::remove_if(entries.begin(), entries.end(), [&](uint32_t id) { return store->Get(id) == path; }),
                   entries.end());
@@ -121,6 +148,7 @@ bool CPathList::remove(const std::wstring& path) {
 }
 
 void CPathList::clear() {
+    Changed();
     entries.clear();
     entries.shrink_to_fit();
     if (ownStore) store = std::make_shared<CPathStore>();

@@ -70,6 +70,10 @@ public:
     size_t size() const { return entries.size(); }
     bool empty() const { return entries.empty(); }
     const std::shared_ptr<CPathStore>& Store() const { return store; }
+    // Whether the list holds the path (exactly as written), in logarithmic time: the clean-up asks
+    // this for every file and folder it finds. The index it needs is made on the first question
+    // after the list changed.
+    bool Contains(const std::wstring& path) const;
 
     // Iteration over the entries as strings (values, not references).
     class const_iterator {
@@ -107,7 +111,11 @@ public:
     const_reverse_iterator rend() const { return const_reverse_iterator(begin()); }
 
 private:
+    void Changed() { index.clear(); }
+
     std::shared_ptr<CPathStore> store;
     bool ownStore;
     std::deque<uint32_t> entries;  // numbers in the store, oldest first
+    // The entries' hashes with their positions, sorted; empty until asked for.
+    mutable std::vector<std::pair<uint64_t, uint32_t>> index;
 };
