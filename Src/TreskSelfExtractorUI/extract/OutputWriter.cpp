@@ -15,8 +15,9 @@ constexpr uint32_t kChunkBytes = 256 * 1024;
 constexpr size_t kChunkCount = 64;
 // A chunk also goes to the writer once it holds this many steps (a run of small or empty files).
 constexpr size_t kMaxOpsPerChunk = 256;
-// Files handed over and not yet carried out at most: many times what the creating thread makes
-// ahead, so the writer never runs dry, while a run of small files keeps only these waiting.
+// Files handed over and not yet carried out at most: twice what the creating thread makes ahead,
+// so neither it nor the writer runs dry, while a run of small files keeps only these waiting
+// (their paths and steps, and the chunks that hold them).
 constexpr size_t kMaxFilesWaiting = 256;
 // Files and folders the creating thread makes ahead of the writer at most: enough to carry the
 // writer through a run of small files, few enough to keep open handles and the clean-up after a
@@ -235,16 +236,13 @@ void COutputWriter::Submit() {
 
 void COutputWriter::CountFile() {
     AcquireSRWLockExclusive(&lock);
-    bool full = thread && filesWaiting >= kMaxFilesWaiting;
-    ReleaseSRWLockExclusive(&lock);
-    if (full) {
+    if (thread && filesWaiting >= kMaxFilesWaiting) {
         // The chunk being filled goes too: the writer may be waiting for it.
+        ReleaseSRWLockExclusive(&lock);
         Submit();
         AcquireSRWLockExclusive(&lock);
         while (filesWaiting >= kMaxFilesWaiting) SleepConditionVariableSRW(&chunkDone, &lock, INFINITE, 0);
-        ReleaseSRWLockExclusive(&lock);
     }
-    AcquireSRWLockExclusive(&lock);
     ++filesWaiting;
     ReleaseSRWLockExclusive(&lock);
 }
@@ -427,22 +425,18 @@ void COutputWriter::CarryOne(Op& op, Chunk& chunk) {
 
 void COutputWriter::CloseCurrent(const Op& op) {
     if (!current) return;
-    // A file closed with other than its stored size did not get its bytes (the library ended it
-    // early): it is not the stored file.
+    // A file that lost bytes to a stop or a failed write, or was closed with other than its stored
+    // size (the library ended it early), is not the stored file: it goes.
     if (currentSize != SIZE_UNKNOWN && currentWritten != currentSize) currentCut = true;
-    if (currentCut && !stopped.load(std::memory_order_relaxed) && !failed.load(std::memory_order_relaxed)) {
+    if (currentCut) {
         RemoveCutOff();
         return;
     }
-    // After a stop or a failure the file gets no stored times and attributes. One that lost
-    // bytes to it is not the stored file and goes; one that got all of them stays as it is.
+    // After a stop or a failure a file that got all of its bytes stays as it is, without the
+    // stored times and attributes.
     if (stopped.load(std::memory_order_relaxed) || failed.load(std::memory_order_relaxed)) {
-        if (currentCut) {
-            RemoveCutOff();
-        } else {
-            CloseHandle(current);
-            current = nullptr;
-        }
+        CloseHandle(current);
+        current = nullptr;
         return;
     }
     // The times go onto the handle that wrote the file: reopening every file only to stamp it
