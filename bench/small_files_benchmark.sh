@@ -14,7 +14,10 @@
 # Settings: COUNTS (file counts, default "1000 10000 50000"), RUNS (rounds, 2), SETTLE (seconds a
 #           run waits after an extracted tree was removed, 35: see extract_benchmark.sh),
 #           WINE_TIMEOUT (seconds a run may take, 1800), BASELINE_PROGRAM (another build of the
-#           program, for example that of an earlier commit).
+#           program, for example that of an earlier commit), RAM_TARGET=1 (extract onto a tmpfs
+#           mounted below C: for the run, needs the right to mount: the file system's own cost of
+#           creating files, which varies much from run to run on a disk, is then the same for every
+#           run, so the programs' own differences show; SETTLE is then 0 unless given).
 # Builds what it needs in BUILD_DIR like extract_benchmark.sh and measures the same build (the
 # x86_64 one on a host that cannot run 32-bit programs, or with TRESK_WIN64=1). Everything
 # generated lies in the prefix's C: drive (C:\tresk_small_bench) and is removed afterwards.
@@ -26,6 +29,7 @@ tresk_choose_way
 BUILD="${1:-${TRESK_BUILD_DIR:-build}}"
 COUNTS=${COUNTS:-"1000 10000 50000"}
 RUNS=${RUNS:-2}
+SETTLE_GIVEN=${SETTLE:-}
 SETTLE=${SETTLE:-35}
 WINE_TIMEOUT=${WINE_TIMEOUT:-1800}
 BASELINE_PROGRAM=${BASELINE_PROGRAM:-}
@@ -70,6 +74,8 @@ LOG_DIR="$WINEPREFIX/drive_c/ProgramData/Velmora/Automation/Logfiles"
 WORK="$WINEPREFIX/drive_c/tresk_small_bench"
 OUT="$WORK/out"
 OUT_WINDOWS='C:\tresk_small_bench\out'
+RAM_TARGET=${RAM_TARGET:-0}
+RAM_MOUNTED=0
 
 now() { echo "$EPOCHREALTIME"; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
@@ -90,6 +96,7 @@ settle() {
 
 STARTED_SERVER=0
 cleanup() {
+  if [ "$RAM_MOUNTED" = 1 ]; then umount "$WORK/ram" || true; fi
   rm -rf "$WORK"
   rm -f "$LOG_DIR/$LOG_NAME".log "$LOG_DIR/$LOG_NAME"_*.log
   if [ "$STARTED_SERVER" = 1 ]; then wineserver -k 2>/dev/null || true; fi
@@ -98,6 +105,18 @@ trap cleanup EXIT
 
 remove_tree "$WORK"
 mkdir -p "$WORK/settings"
+if [ "$RAM_TARGET" = 1 ]; then
+  mkdir -p "$WORK/ram"
+  if mount -t tmpfs -o size=2g tmpfs "$WORK/ram"; then
+    RAM_MOUNTED=1
+    OUT="$WORK/ram/out"
+    OUT_WINDOWS='C:\tresk_small_bench\ram\out'
+    SETTLE=${SETTLE_GIVEN:-0}
+    echo "Extracting onto a tmpfs ($WORK/ram)"
+  else
+    echo "small_files_benchmark: cannot mount a tmpfs; extracting onto the disk" >&2
+  fi
+fi
 cat >"$WORK/settings/Properties_Qirva.ini" <<'EOF'
 ; Settings of the small-files benchmark package: the payload only, nothing launched afterwards.
 [Package]
