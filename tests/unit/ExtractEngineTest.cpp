@@ -352,8 +352,11 @@ TEST_F(EngineTest, NoFileStaysOpenHoweverTheExtractionEnds) {
             EXPECT_EQ(result == 0, c.succeeds) << c.label << ": " << result;
             // Closed when the extraction returns, not only when the engine goes.
             EXPECT_TRUE(IsClosed(cabinets[0])) << c.label;
-            for (const wchar_t* name : {L"a.txt", L"b.bin", L"c.txt"})
-                if (CUtil::FileExists(target + name)) EXPECT_TRUE(IsClosed(target + name)) << c.label;
+            for (const wchar_t* name : {L"a.txt", L"b.bin", L"c.txt"}) {
+                if (CUtil::FileExists(target + name)) {
+                    EXPECT_TRUE(IsClosed(target + name)) << c.label;
+                }
+            }
             if (c.cutAfter) {
                 EXPECT_EQ(ReadBytes(target + L"a.txt"), "a") << c.label;
                 EXPECT_FALSE(CUtil::FileExists(target + L"b.bin")) << c.label;
