@@ -8,6 +8,9 @@
 //   cab_bench generate FOLDER MIB FILES
 //       writes a payload of about MIB MiB in FILES files: text that compresses well, binary data
 //       that compresses somewhat, and random data that does not; the same bytes on every run.
+//   cab_bench small FOLDER FILES
+//       writes FILES small text files (100 to 1100 bytes) in folders of 250, as a payload of many
+//       small resources; the same bytes on every run.
 
 #include <algorithm>
 #include <chrono>
@@ -29,7 +32,8 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: cab_bench pack FOLDER OUTPUT [--part-size BYTES] [--level N] [--threads N] [--set-id N]\n"
                  "       cab_bench extract TARGET CABINET...\n"
-                 "       cab_bench generate FOLDER MIB FILES\n");
+                 "       cab_bench generate FOLDER MIB FILES\n"
+                 "       cab_bench small FOLDER FILES\n");
     return 2;
 }
 
@@ -106,6 +110,31 @@ int Generate(int argc, char** argv) {
     return 0;
 }
 
+int GenerateSmall(int argc, char** argv) {
+    if (argc != 4) return Usage();
+    std::filesystem::path folder = argv[2];
+    uint64_t count = std::strtoull(argv[3], nullptr, 10);
+    if (count < 1) return Usage();
+    Random random{0x2545F4914F6CDD1Dull};
+    std::string bytes;
+    char name[64];
+    for (uint64_t i = 0; i < count; ++i) {
+        std::snprintf(name, sizeof name, "Resources%03u", static_cast<unsigned>(i / 250));
+        std::filesystem::path path = folder / name;
+        std::snprintf(name, sizeof name, "resource_%06u.txt", static_cast<unsigned>(i));
+        path /= name;
+        if (i % 250 == 0) std::filesystem::create_directories(path.parent_path());
+        Fill(bytes, 100 + random.Next() % 1001, 0, random);
+        std::ofstream out(path, std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out) {
+            std::fprintf(stderr, "cab_bench: cannot write %s\n", path.string().c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
 double Seconds(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -171,5 +200,6 @@ int main(int argc, char** argv) {
     if (argc >= 2 && !std::strcmp(argv[1], "pack")) return Pack(argc, argv);
     if (argc >= 2 && !std::strcmp(argv[1], "extract")) return Extract(argc, argv);
     if (argc >= 2 && !std::strcmp(argv[1], "generate")) return Generate(argc, argv);
+    if (argc >= 2 && !std::strcmp(argv[1], "small")) return GenerateSmall(argc, argv);
     return Usage();
 }

@@ -317,6 +317,13 @@ TEST_F(ExtractionTest, FullDriveEndsWithAClearMessage) {
     EXPECT_TRUE(Contains(log, "|ExtractPackage                      |Return Code for cab extraction : 8") ||
                 Contains(log, "|ExtractPackage                      |Return Code for cab extraction : 39"));
     EXPECT_TRUE(Contains(log, "|ERROR     |ExtractPackage                      |There is not sufficient space on drive :T:"));
+    // The file that did not fit is gone and named; the files written before it (the cabinet holds
+    // them in the order of their names) stay whole.
+    EXPECT_FALSE(CUtil::FileExists(L"T:\\Pkg\\Data\\huge.bin"));
+    EXPECT_TRUE(Contains(log, "|WARNING   |ExtractCabinet                      |Incomplete file removed : T:\\Pkg\\Data\\huge.bin"));
+    for (const char* name : {"Data\\big.bin", "Data\\empty.txt"})
+        for (const auto& file : payload)
+            if (file.name == name) EXPECT_EQ(ReadBytes(L"T:\\Pkg\\" + FromUtf8(name)), file.bytes) << name;
     if (getenv("KEEP_T") == nullptr) CUtil::DeleteTree(L"T:\\Pkg");
 }
 

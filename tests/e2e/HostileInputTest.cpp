@@ -138,6 +138,22 @@ TEST_F(HostileInputTest, DeviceNamesAndNamesTheSystemWouldChangeAreRefused) {
     }
 }
 
+TEST_F(HostileInputTest, EntriesThatDifferOnlyInLetterCaseAreNamedBoth) {
+    // The packager refuses such names, so the second name is written into the cabinet afterwards.
+    std::wstring package = BuildTestPackage(folder.Path(), L"Case.exe", Settings(),
+                                            {{"Data\\a.txt", "first"}, {"Data\\b.txt", "second"}, {"c.txt", "third"}});
+    PatchCabinet(package, "Data\\b.txt", "Data\\A.txt");
+    ProgramRun run = RunExe(package, L"-silent -extractpath=" + kTarget);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(Contains(Log(), "|WARNING   |FileOverwrite                       |Two files of the package land on the same "
+                                "file : C:\\HostileTarget\\Data\\a.txt and C:\\HostileTarget\\Data\\A.txt"));
+    // The later one is the file (as Silent runs overwrite), and the rest is extracted.
+    EXPECT_EQ(FolderEntries(kTarget + L"\\Data").size(), 1u);
+    EXPECT_EQ(ReadBytes(kTarget + L"\\Data\\a.txt"), "second");
+    EXPECT_EQ(ReadBytes(kTarget + L"\\c.txt"), "third");
+}
+
 TEST_F(HostileInputTest, ConditionLongerThanTheReadBufferIsLoggedAsCut) {
     // Two thousand true terms: the program reads the first 1023 characters only, which ends in
     // the middle of a name, so the expression is not satisfied; the log says why.

@@ -204,6 +204,9 @@ TEST_F(PackageStartupTest, ExtractPathCandidatesFallThroughInOrder) {
         std::wstring commandLine;
         std::vector<std::string> lines;
     };
+    // A refused command-line folder is named at warning level with the reason and the folder
+    // that is used instead.
+    const std::string notUsed = "|WARNING   |GetFinalExtractPathParam            |The folder from the command line is not used ";
     const Case cases[] = {
         {L"R:\\Pkg",
          {"|GetFinalExtractPathParam            |Extract path from command line : R:\\Pkg",
@@ -211,12 +214,22 @@ TEST_F(PackageStartupTest, ExtractPathCandidatesFallThroughInOrder) {
           "|GetFinalExtractPathParam            |Extract path from the Web Package properties : S:\\Pkg",
           "|WARNING   |ErrorMessagesForInvalidPath         |Please check the permission of the path : S:\\Pkg",
           "|ValidatePathAndSpaceAvailable       |Validating the Extract path : C:\\users\\",
-          "|ValidatePathAndSpaceAvailable       |Extract Path : C:\\users\\"}},
-        {L"Q:\\Missing", {"|WARNING   |ErrorMessagesForInvalidPath         |Invalid path : Q:\\Missing"}},
+          "|ValidatePathAndSpaceAvailable       |Extract Path : C:\\users\\",
+          notUsed + "(not a valid folder path) : R:\\Pkg. Extracting to : C:\\users\\"}},
+        {L"Q:\\Missing",
+         {"|WARNING   |ErrorMessagesForInvalidPath         |Invalid path : Q:\\Missing",
+          notUsed + "(not a valid folder path) : Q:\\Missing. Extracting to : C:\\users\\"}},
         {L"C:\\" + std::wstring(90, L'x'),
-         {"|ERROR     |ValidatePathAndSpaceAvailable       |Extract path length exceeded. Maximum path length is : 80"}},
+         {"|ERROR     |ValidatePathAndSpaceAvailable       |Extract path length exceeded. Maximum path length is : 80",
+          notUsed + "(the path is too long) : C:\\" + std::string(90, 'x') + ". Extracting to : C:\\users\\"}},
+        {L"S:/Pkg/",
+         {"|WARNING   |ErrorMessagesForInvalidPath         |Please check the permission of the path : S:\\Pkg",
+          notUsed + "(the folder cannot be created or written) : S:\\Pkg. Extracting to : C:\\users\\"}},
+        {L"%TRESK_NOT_SET%\\Pkg",
+         {notUsed + "(its environment variable is not set) : %TRESK_NOT_SET%\\Pkg. Extracting to : C:\\users\\"}},
+        // Blanks and doubled separators are taken off before the folder is validated and logged.
         {L"\" C:\\ Target \\\\Pkg \"",
-         {"|ValidatePathAndSpaceAvailable       |Validating the Extract path : C:\\ Target \\\\Pkg",
+         {"|ValidatePathAndSpaceAvailable       |Validating the Extract path : C:\\Target\\Pkg",
           "|ValidatePathAndSpaceAvailable       |Extract Path : C:\\Target\\Pkg\\"}},
     };
     for (const auto& c : cases) {
@@ -227,6 +240,49 @@ TEST_F(PackageStartupTest, ExtractPathCandidatesFallThroughInOrder) {
         EXPECT_TRUE(Contains(log, "|ExtractPath                         |")) << ToNarrow(c.commandLine);
     }
     CUtil::DeleteTree(L"C:\\Target");
+}
+
+TEST_F(PackageStartupTest, CommandLineFolderInEverySpellingWindowsAccepts) {
+    std::wstring package = MakePackage(folder.Path(), L"Spelled.exe", kSettings);
+    const std::wstring intended = L"C:\\SpelledTarget\\Pkg";
+    const std::wstring spellings[] = {
+        L"C:/SpelledTarget/Pkg",      L"C:\\SpelledTarget/Pkg/",       L"C:\\\\SpelledTarget\\\\Pkg\\\\",
+        L"\\\\?\\C:\\SpelledTarget\\Pkg", L"\\\\?\\C:\\SpelledTarget\\Pkg\\", L"//?/C:/SpelledTarget/Pkg",
+    };
+    for (const auto& spelling : spellings) {
+        SCOPED_TRACE(ToUtf8(spelling));
+        CUtil::DeleteTree(L"C:\\SpelledTarget");
+        ProgramRun run = RunExe(package, L"-silent -extractpath=" + spelling);
+        EXPECT_EQ(run.exitCode, 0u);
+        auto log = ReadLogLines(ExtractionLogPath(kLog));
+        ExpectInOrder(log, {"|ValidatePathAndSpaceAvailable       |Validating the Extract path : C:\\SpelledTarget\\Pkg",
+                            "|ValidatePathAndSpaceAvailable       |Extract Path : C:\\SpelledTarget\\Pkg\\",
+                            "|ExtractPackage                      |Extracting the Setup to : C:\\SpelledTarget\\Pkg\\"});
+        EXPECT_FALSE(Contains(log, "The folder from the command line is not used"));
+        EXPECT_EQ(ReadBytes(intended + L"\\readme.txt"), "example payload\r\n");
+    }
+    CUtil::DeleteTree(L"C:\\SpelledTarget");
+}
+
+TEST_F(PackageStartupTest, SettingsAndLanguageFilesNotInUtf16AreNamedInTheLog) {
+    // Both in UTF-8 without byte-order mark, as packages made by other means carry them.
+    std::string settings = std::string(kSettings) + "[Package]\nNameDispl=D\xC3\xA9mo Product\n";
+    std::string german = "[FileInfo]\nProduct=Demo\nID=1031\nLangName=Deutsch\n507=Paketinhalt wird gelesen...\n";
+    std::wstring package =
+        MakePackageWithSettingsBytes(folder.Path(), L"Utf8.exe", settings, {{"Default1031.ulf", german}});
+    ProgramRun run = RunExe(package, L"-unattended -setupLanguage=1031");
+    EXPECT_EQ(run.exitCode, 0u);
+    auto log = ReadLogLines(ExtractionLogPath(kLog));
+    EXPECT_TRUE(Contains(log, "|WARNING   |CQirvaInitalizer::Init              |The settings file is not UTF-16LE with "
+                              "byte-order mark but UTF-8 without byte-order mark: the system reads it in its 8-bit code "
+                              "page, where characters outside ASCII come out wrong : C:\\{"));
+    EXPECT_TRUE(Contains(log, "|WARNING   |LoadLanguageFile                    |The language file is not UTF-16LE with "
+                              "byte-order mark but ASCII text without byte-order mark"));
+    // The package's own files in UTF-16 are read without a word.
+    std::wstring unicode = MakePackage(folder.Path(), L"Utf16.exe", kSettings, {{"Default1031.ulf", German()}});
+    run = RunExe(unicode, L"-unattended -setupLanguage=1031");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_FALSE(Contains(ReadLogLines(ExtractionLogPath(kLog)), "is not UTF-16LE"));
 }
 
 TEST_F(PackageStartupTest, NoFolderWithRoomEndsSilentRunWithMinusOne) {

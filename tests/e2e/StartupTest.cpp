@@ -109,6 +109,34 @@ TEST_F(StartupTest, SecondInstanceWritesOneErrorLineAndCreatesNothing) {
     EXPECT_FALSE(Contains(ReadLogLines(MasterLogPath()), "Another instance"));
 }
 
+TEST_F(StartupTest, SecondInstanceLeavesTheFirstOnesMasterLogWhole) {
+    // The first instance waits in its wizard while a second one of the same package is started.
+    std::wstring package = Package();
+    std::vector<std::string> firstLines;
+    ProgramRun second;
+    ProgramRun first = RunExe(package, L"", 60000, [&](HWND window) {
+        if (!IsWizardSheet(window)) return;
+        firstLines = ReadLogLines(MasterLogPath());
+        second = RunExe(package, L"-silent");
+        CancelWizard(window);
+    });
+    ASSERT_TRUE(first.finished);
+    ASSERT_TRUE(second.finished);
+    EXPECT_EQ(first.exitCode, 0u);  // cancelled by the user
+    EXPECT_EQ(second.exitCode, 0xFFFFFFFFu);
+    // The first run's lines are all still there, its start-up among them, and the refusal follows.
+    ASSERT_TRUE(Contains(firstLines, "|Directory created : C:\\{"));
+    auto lines = ReadLogLines(MasterLogPath());
+    ASSERT_GT(lines.size(), firstLines.size());
+    EXPECT_TRUE(std::equal(firstLines.begin(), firstLines.end(), lines.begin()));
+    std::vector<std::string> appended(lines.begin() + firstLines.size(), lines.end());
+    EXPECT_TRUE(std::regex_match(appended.front(), std::regex("^#+ --------- START\\d{14} --------- #+$")))
+        << appended.front();
+    EXPECT_TRUE(Contains(appended, "|ERROR     |InitInstance                        |Another instance is already running."));
+    EXPECT_FALSE(Contains(appended, "Directory created"));
+    EXPECT_TRUE(PackageTempFolders().empty());
+}
+
 TEST_F(StartupTest, MasterLogHeldByAnotherProcessGoesToTheLogonNameFile) {
     CUtil::CreateFolderOfFile(MasterLogPath());
     ASSERT_TRUE(WriteBytes(MasterLogPath(), "old run\r\n"));

@@ -80,6 +80,12 @@ std::string MakeCabinetStoredAs(const std::wstring& scratch, const std::vector<T
 
 std::wstring MakePackage(const std::wstring& folder, const std::wstring& exeName, const std::string& settings,
                          const std::vector<TestFile>& supportFiles, const std::string* payload) {
+    return MakePackageWithSettingsBytes(folder, exeName, Utf16File(settings), supportFiles, payload);
+}
+
+std::wstring MakePackageWithSettingsBytes(const std::wstring& folder, const std::wstring& exeName,
+                                          const std::string& settingsBytes, const std::vector<TestFile>& supportFiles,
+                                          const std::string* payload) {
     // Without a payload of its own a package carries one small file, so a run gets through.
     std::string defaultPayload;
     if (!payload) {
@@ -96,7 +102,7 @@ std::wstring MakePackage(const std::wstring& folder, const std::wstring& exeName
     FILE* out = OpenFile(ToUtf8(path), "wb");
     if (!out) throw std::runtime_error("cannot create the package");
     bool ok = WriteAll(out, program.data(), program.size()) &&
-              AppendEntryFromBytes(out, SETTINGS_ENTRY_NAME, ENTRY_SUPPORT_FILE, Utf16File(settings), error);
+              AppendEntryFromBytes(out, SETTINGS_ENTRY_NAME, ENTRY_SUPPORT_FILE, settingsBytes, error);
     for (const auto& file : supportFiles)
         ok = ok && AppendEntryFromBytes(out, file.name, ENTRY_SUPPORT_FILE, file.bytes, error);
     if (payload) ok = ok && AppendEntryFromBytes(out, PAYLOAD_ENTRY_NAME, ENTRY_PAYLOAD, *payload, error);

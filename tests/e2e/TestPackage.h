@@ -18,6 +18,10 @@ struct TestFile {
 // cabinet (a one-file cabinet when none is given). Returns the package's path.
 std::wstring MakePackage(const std::wstring& folder, const std::wstring& exeName, const std::string& settings,
                          const std::vector<TestFile>& supportFiles = {}, const std::string* payload = nullptr);
+// The same with the settings file's bytes stored as they are given (for settings in another form).
+std::wstring MakePackageWithSettingsBytes(const std::wstring& folder, const std::wstring& exeName,
+                                          const std::string& settingsBytes, const std::vector<TestFile>& supportFiles = {},
+                                          const std::string* payload = nullptr);
 
 // A cabinet with the package's signature holding the files (built in a scratch folder).
 std::string MakeCabinet(const std::wstring& scratch, const std::vector<TestFile>& files);

@@ -2,7 +2,11 @@
 // errors unless told to ignore them.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <optional>
+
 #include "PackCommandSupport.h"
+#include "lint/LintTextForm.h"
 
 namespace {
 
@@ -15,7 +19,7 @@ struct Edit {
 
 struct SupportChange {
     std::string name;
-    const char* content;  // nullptr: remove the file
+    std::optional<std::string> content;  // none: remove the file
 };
 
 struct LintCase {
@@ -36,7 +40,7 @@ void Apply(const PackageSources& sources, const LintCase& c) {
     WriteFile(sources.settings, settings);
     for (const auto& file : c.files) {
         if (file.content)
-            WriteFile(sources.support + "/" + file.name, file.content);
+            WriteFile(sources.support + "/" + file.name, *file.content);
         else
             fs::remove(sources.support + "/" + file.name);
     }
@@ -44,17 +48,21 @@ void Apply(const PackageSources& sources, const LintCase& c) {
 
 TEST(PackLint, EachFaultHasItsFinding) {
     const std::string noId = "[FileInfo]\nProduct=P\n110=Zur\xC3\xBC" "ck\n";
+    // The language files as the program reads them best: UTF-16LE with byte-order mark.
+    const std::vector<SupportChange> unicode = {{"Default1031.ulf", Utf16LeFile(LanguageFile("1031"))},
+                                                {"Default10250.ulf", Utf16LeFile(LanguageFile("10250"))}};
     const LintCase cases[] = {
-        {"sound settings", {}, {}, 0, "no findings"},
+        {"sound settings", {}, unicode, 0, "no findings"},
         {"launch entry with a leading backslash and in other letter case",
-         {{"AutoLaunch=Setup\\Start.exe", "AutoLaunch=\\setup\\START.EXE"}}, {}, 0, "no findings"},
-        {"set identifier with leading zeros", {{"FrameVersion", "GUID2=00042\nFrameVersion"}}, {}, 0, "no findings"},
+         {{"AutoLaunch=Setup\\Start.exe", "AutoLaunch=\\setup\\START.EXE"}}, unicode, 0, "no findings"},
+        {"set identifier with leading zeros", {{"FrameVersion", "GUID2=00042\nFrameVersion"}}, unicode, 0,
+         "no findings"},
 
         {"top image missing", {{"TopImage=Top.png", "TopImage=Missing.png"}}, {}, 1,
          "error: [Images] TopImage: names 'Missing.png', which the package does not contain"},
-        {"bottom image missing", {}, {{"Bottom.png", nullptr}}, 1,
+        {"bottom image missing", {}, {{"Bottom.png", std::nullopt}}, 1,
          "error: [Images] BottomImage: names 'Bottom.png', which the package does not contain"},
-        {"licence file missing", {}, {{"License1031.txt", nullptr}}, 1,
+        {"licence file missing", {}, {{"License1031.txt", std::nullopt}}, 1,
          "error: [LicenseFiles] 1031: names 'License1031.txt', which the package does not contain"},
         {"licence key not a language", {{"1031=License1031.txt", "German=License1031.txt"}}, {}, 1,
          "error: [LicenseFiles] German: the key must be a language number such as 1033"},
@@ -63,13 +71,13 @@ TEST(PackLint, EachFaultHasItsFinding) {
 
         {"listed language without file", {{"SetupLanguages=1031;1033;", "SetupLanguages=1031;1033;1036"}}, {}, 1,
          "error: [Languages] SetupLanguages: lists 1036 but the package has no language file Default1036.ulf"},
-        {"language file missing", {}, {{"Default1031.ulf", nullptr}}, 1,
+        {"language file missing", {}, {{"Default1031.ulf", std::nullopt}}, 1,
          "error: [Languages] SetupLanguages: lists 1031 but the package has no language file Default1031.ulf"},
         {"language not a number", {{"SetupLanguages=1031;1033;", "SetupLanguages=1031; Deutsch ;1033"}}, {}, 1,
          "error: [Languages] SetupLanguages: 'Deutsch' is not a language number"},
         {"language file of another language", {}, {{"Default1031.ulf", "[FileInfo]\nID=1040\n"}}, 1,
          "error: Default1031.ulf: [FileInfo] ID is 1040, so the program refuses to load it as 1031"},
-        {"language file without ID", {}, {{"Default1031.ulf", noId.c_str()}}, 0,
+        {"language file without ID", {}, {{"Default1031.ulf", noId}}, 0,
          "warning: Default1031.ulf: has no [FileInfo] ID"},
         {"language file not named by number", {}, {{"DefaultGerman.ulf", "[FileInfo]\nID=1031\n"}}, 1,
          "error: DefaultGerman.ulf: a language file is named Default<language number>.ulf"},
@@ -149,6 +157,20 @@ TEST(PackLint, EachFaultHasItsFinding) {
          {{"[Qirva]", "[PartFileIno]\n001=Y2025\n[HashCode]\n001=" + std::string(32, 'a') + "\n1=" +
                           std::string(32, 'a') + "\n[Qirva]"}},
          {}, 1, "error: [HashCode] 1: the key must be a part number of three digits, such as 001"},
+        // Files that a package carrying them as they are would have read in the system's code page.
+        {"language file in UTF-8 without byte-order mark", {}, {}, 0,
+         "warning: Default10250.ulf: is UTF-8 without byte-order mark, not UTF-16LE with byte-order mark: TreskPack "
+         "build stores it as UTF-16LE, but a package that carries it as it is has it read in the system's 8-bit code "
+         "page, where characters outside ASCII come out wrong"},
+        {"language file in UTF-8 with byte-order mark", {}, {}, 0,
+         "warning: Default1031.ulf: is UTF-8 with byte-order mark, not UTF-16LE with byte-order mark: TreskPack "
+         "build stores it as UTF-16LE, but a package that carries it as it is has it read in the system's 8-bit code "
+         "page, where characters outside ASCII come out wrong"},
+        {"settings with a value outside ASCII", {{"NameDispl=Test Product", "NameDispl=Test Produkt f\xC3\xBCr alle"}},
+         unicode, 0,
+         "warning: settings.ini: is UTF-8 without byte-order mark, not UTF-16LE with byte-order mark: TreskPack build "
+         "stores it as UTF-16LE, but a package that carries it as it is has it read in the system's 8-bit code page, "
+         "where characters outside ASCII come out wrong"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -207,6 +229,47 @@ TEST(PackLint, BuildReplacesStalePartEntries) {
     EXPECT_TRUE(package.settings.Entries("PartFileIno").empty());
     EXPECT_TRUE(package.settings.Entries("HashCode").empty());
     EXPECT_TRUE(package.settings.Entries("HashCode256").empty());
+}
+
+TEST(PackLint, TheFormOfATextFileFromItsBytes) {
+    struct Case {
+        std::string bytes;
+        const char* form;  // nullptr: no finding
+    };
+    const Case cases[] = {
+        {std::string("\xFF\xFE[\0x\0", 6), nullptr},
+        {"[FileInfo]\nID=1031\n", nullptr},
+        {"", nullptr},
+        {std::string("\xFE\xFF\0[\0x", 6), "UTF-16BE"},
+        {"\xEF\xBB\xBF[A]\n", "UTF-8 with byte-order mark"},
+        {"110=Zur\xC3\xBC" "ck\n", "UTF-8 without byte-order mark"},
+        {"110=Zur\xFC" "ck\n", "8-bit text in some code page"},
+        // Not UTF-8: a sequence cut off at the end, an overlong form, a stray continuation byte.
+        {"ab\xC3", "8-bit text in some code page"},
+        {"\xC0\x80", "8-bit text in some code page"},
+        {"\xE2\x82", "8-bit text in some code page"},
+        {"\x80x", "8-bit text in some code page"},
+        {"\xF0\x9F\x98\x80", "UTF-8 without byte-order mark"},
+    };
+    for (const auto& c : cases) {
+        LintFinding finding;
+        bool found = TextFormFinding("Default1031.ulf", c.bytes, finding);
+        EXPECT_EQ(found, c.form != nullptr) << c.bytes;
+        if (found && c.form) {
+            EXPECT_EQ(finding.message.compare(0, 3 + std::strlen(c.form), std::string("is ") + c.form), 0)
+                << finding.message;
+            EXPECT_FALSE(finding.error);
+        }
+    }
+}
+
+TEST(PackLint, BuildSaysNothingOfTheFormItConverts) {
+    // The sources hold language files in UTF-8 with and without byte-order mark: build stores
+    // them as UTF-16LE, so the form is no finding of its.
+    PackageSources sources;
+    PackRun build = Pack(sources.BuildArguments());
+    EXPECT_EQ(build.code, 0) << build.err;
+    EXPECT_EQ(build.err.find("not UTF-16LE"), std::string::npos) << build.err;
 }
 
 TEST(PackLint, BuildRefusesSettingsWithErrorsUnlessTheyAreIgnored) {

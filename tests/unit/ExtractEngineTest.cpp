@@ -13,7 +13,7 @@
 #include "extract/FileHash.h"
 #include "extract/OutputWriter.h"
 #include "extract/WindowNotices.h"
-#include "log/LogFile.h"
+#include "log/BuildLogFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -57,7 +57,12 @@ HWND PromptWindow() {
     return CreateClassWindow(L"TreskPromptTestWindow", PromptWindowProc);
 }
 
-std::vector<std::wstring> ListOf(const TextList& list) {
+// The level column's end and the function column of a log line.
+std::string Column(const std::string& function) {
+    return "|" + function + std::string(35 - function.size(), ' ') + " |";
+}
+
+std::vector<std::wstring> ListOf(const CPathList& list) {
     return std::vector<std::wstring>(list.begin(), list.end());
 }
 
@@ -81,12 +86,24 @@ protected:
         g_progress = 0;
         g_onPrompt = nullptr;
         window = PromptWindow();
+        theLog.InitLog(logPath, LOG_THRESHOLD_NORMAL);
     }
     void TearDown() override {
         DeliverPosted();
         DestroyWindow(window);
         g_onPrompt = nullptr;
         workerStopFlag = 0;
+        theLog.InitLog(L"", LOG_THRESHOLD_NORMAL);
+    }
+    // The engine's log lines so far (they reach the log through the window).
+    std::vector<std::string> LogLines() {
+        DeliverPosted();
+        return SplitCrLfLines(ReadBytes(logPath));
+    }
+    bool Logged(const std::string& text) {
+        for (const auto& line : LogLines())
+            if (line.find(text) != std::string::npos) return true;
+        return false;
     }
     void Settings(const std::string& text) {
         WriteBytes(settingsFolder / L"Properties_Qirva.ini", EncodeUtf16LeWithBom(text));
@@ -94,6 +111,7 @@ protected:
     }
     ScratchFolder folder{L"engine"};
     ScratchFolder settingsFolder{L"engineset"};
+    std::wstring logPath = settingsFolder / L"engine.log";
     std::wstring target;
     HWND window = nullptr;
 };
@@ -318,6 +336,7 @@ TEST_F(EngineTest, NoFileStaysOpenHoweverTheExtractionEnds) {
     const Case cases[] = {
         {"complete", false, 0, true},
         {"stopped before the first file", true, 0, false},
+        // The extraction ends inside b.bin: what it got of it is not the stored file and goes.
         {"cabinet cut off inside a file", false, 256 * 1024, false},
     };
     for (const auto& c : cases) {
@@ -336,8 +355,18 @@ TEST_F(EngineTest, NoFileStaysOpenHoweverTheExtractionEnds) {
             EXPECT_EQ(result == 0, c.succeeds) << c.label << ": " << result;
             // Closed when the extraction returns, not only when the engine goes.
             EXPECT_TRUE(IsClosed(cabinets[0])) << c.label;
-            for (const wchar_t* name : {L"a.txt", L"b.bin", L"c.txt"})
-                if (CUtil::FileExists(target + name)) EXPECT_TRUE(IsClosed(target + name)) << c.label;
+            for (const wchar_t* name : {L"a.txt", L"b.bin", L"c.txt"}) {
+                if (CUtil::FileExists(target + name)) {
+                    EXPECT_TRUE(IsClosed(target + name)) << c.label;
+                }
+            }
+            if (c.cutAfter) {
+                EXPECT_EQ(ReadBytes(target + L"a.txt"), "a") << c.label;
+                EXPECT_FALSE(CUtil::FileExists(target + L"b.bin")) << c.label;
+                EXPECT_TRUE(Logged("|WARNING   " + Column("ExtractCabinet") + "Incomplete file removed : " +
+                                   Utf8Of(target + L"b.bin")))
+                    << c.label;
+            }
         }
         workerStopFlag = 0;
     }
@@ -388,6 +417,11 @@ TEST_F(EngineTest, NameThatComesTwiceIsPromptedAfterTheFirstIsComplete) {
         EXPECT_TRUE(closed) << c.label;
         EXPECT_EQ(stamped, stored) << c.label;
         EXPECT_EQ(ReadBytes(target + L"dir\\first.txt"), "first copy") << c.label;
+        // Which two entries landed on one file is said, in their own spellings.
+        EXPECT_TRUE(Logged("|WARNING   " + Column("FileOverwrite") + "Two files of the package land on the same file : " +
+                           Utf8Of(target + L"dir\\first.txt") + " and " +
+                           Utf8Of(target.substr(0, target.size() - 1) + std::wstring(c.secondName, c.secondName + std::strlen(c.secondName)))))
+            << c.label;
     }
 }
 
@@ -404,6 +438,7 @@ TEST_F(EngineTest, OutputThatFailsEndsTheExtractionWhereItFailed) {
         int result;
         bool systemError;
         std::wstring failedFile;
+        bool cutOff;  // the failed file got part of its bytes: it is removed and no longer listed
     };
     const std::wstring smallDrive = L"T:\\EngineFull\\";
     const Case cases[] = {
@@ -417,7 +452,7 @@ TEST_F(EngineTest, OutputThatFailsEndsTheExtractionWhereItFailed) {
              return true;
          },
          {{"a.txt", "before"}, {"b.bin", Incompressible(4 * 1024 * 1024, 11)}, {"c.txt", "after"}, {"later\\d.txt", "after"}},
-         8, false, L"b.bin"},
+         8, false, L"b.bin", true},
         // A file that cannot be created: a file stands where its folder should be.
         {"file cannot be created", L"blocked", target,
          [&] {
@@ -425,7 +460,7 @@ TEST_F(EngineTest, OutputThatFailsEndsTheExtractionWhereItFailed) {
              return WriteBytes(target + L"b", "a file, not a folder");
          },
          {{"a.txt", "before"}, {"b\\x.txt", "inside"}, {"c.txt", "after"}, {"later\\d.txt", "after"}},
-         11, true, L"b\\x.txt"},
+         11, true, L"b\\x.txt", false},
     };
     for (const auto& c : cases) {
         if (!c.prepare()) {
@@ -444,12 +479,14 @@ TEST_F(EngineTest, OutputThatFailsEndsTheExtractionWhereItFailed) {
         // files and folders are created ahead of the writer.
         EXPECT_FALSE(CUtil::FileExists(c.target + L"c.txt")) << c.label;
         EXPECT_FALSE(CUtil::FileExists(c.target + L"later")) << c.label;
-        EXPECT_EQ(ListOf(theInitializer.writtenFiles),
-                  (std::vector<std::wstring>{c.target + c.failedFile, c.target + L"a.txt"}))
+        std::vector<std::wstring> listed = {c.target + c.failedFile, c.target + L"a.txt"};
+        if (c.cutOff) listed.erase(listed.begin());
+        EXPECT_EQ(ListOf(theInitializer.writtenFiles), listed) << c.label;
+        EXPECT_FALSE(CUtil::FileExists(c.target + c.failedFile)) << c.label;
+        EXPECT_EQ(Logged("|WARNING   " + Column("ExtractCabinet") + "Incomplete file removed : " +
+                         Utf8Of(c.target + c.failedFile)),
+                  c.cutOff)
             << c.label;
-        if (CUtil::FileExists(c.target + c.failedFile)) {
-            EXPECT_TRUE(IsClosed(c.target + c.failedFile)) << c.label;
-        }
         EXPECT_TRUE(IsClosed(cabinets[0])) << c.label;
         CUtil::DeleteTree(c.target);
     }
@@ -486,7 +523,60 @@ TEST_F(EngineTest, StopRemovesWhatWasCreatedAheadOfTheWriter) {
     EXPECT_FALSE(CUtil::FileExists(ahead));
 }
 
-TEST_F(EngineTest, StopWhileThePromptIsAnsweredClosesTheReplacedFile) {
+TEST_F(EngineTest, WriterRemovesAFileThatLostBytesAndKeepsAWholeOne) {
+    // A file that did not get all of its bytes is not the stored file: the writer closes and
+    // removes it and reports it. One whose bytes were all written before a stop stays as it is.
+    struct Case {
+        const char* label;
+        std::function<void(COutputWriter&)> end;  // what comes after the file's first bytes
+        bool removed;
+    };
+    const Case cases[] = {
+        {"stop before its last bytes",
+         [](COutputWriter& writer) {
+             workerStopFlag = 1;
+             writer.Write("rest", 4);
+             writer.CloseFile(0x5A21, 0x6000, FILE_ATTRIBUTE_ARCHIVE, false);
+         },
+         true},
+        {"the extraction ends inside it", [](COutputWriter& writer) { writer.AbandonFile(); }, true},
+        {"stop after its last bytes",
+         [](COutputWriter& writer) {
+             workerStopFlag = 1;
+             writer.CloseFile(0x5A21, 0x6000, FILE_ATTRIBUTE_ARCHIVE, false);
+         },
+         false},
+    };
+    CreateDirectoryW(target.c_str(), nullptr);
+    const std::wstring file = target + L"file.txt";
+    for (const auto& c : cases) {
+        DeleteFileW(file.c_str());
+        std::vector<COutputWriter::CutOffFile> cut;
+        {
+            CWindowNotices notices(nullptr);
+            COutputWriter writer(notices);
+            writer.Start();
+            writer.NewFile(file);
+            writer.Write("first", 5);
+            writer.Drain();
+            c.end(writer);
+            writer.Finish();
+            cut = writer.GetCutOffFiles();
+        }
+        workerStopFlag = 0;
+        EXPECT_EQ(CUtil::FileExists(file), !c.removed) << c.label;
+        ASSERT_EQ(cut.size(), c.removed ? 1u : 0u) << c.label;
+        if (c.removed) {
+            EXPECT_EQ(cut[0].path, file) << c.label;
+            EXPECT_TRUE(cut[0].removed) << c.label;
+        } else {
+            EXPECT_EQ(ReadBytes(file), "first") << c.label;
+            EXPECT_TRUE(IsClosed(file)) << c.label;
+        }
+    }
+}
+
+TEST_F(EngineTest, StopWhileThePromptIsAnsweredLeavesNoCutOffFile) {
     auto cabinets = WriteTestCabinets(folder.Path(), L"stopped",
                                       {{"a.bin", Incompressible(3 * 1024 * 1024, 5)}, {"b.txt", "new b"}, {"c.txt", "c"}});
     CreateDirectoryW(target.c_str(), nullptr);
@@ -499,8 +589,10 @@ TEST_F(EngineTest, StopWhileThePromptIsAnsweredClosesTheReplacedFile) {
     EXPECT_EQ(engine.GetErrorText(), L"User aborted extraction");
     EXPECT_EQ(ReadBytes(target + L"a.bin"), Incompressible(3 * 1024 * 1024, 5));
     EXPECT_TRUE(IsClosed(target + L"a.bin"));
-    EXPECT_TRUE(IsClosed(target + L"b.txt"));
+    // The old b.txt was deleted for the new one, which the stop cut off before its bytes.
+    EXPECT_FALSE(CUtil::FileExists(target + L"b.txt"));
     EXPECT_FALSE(CUtil::FileExists(target + L"c.txt"));
+    EXPECT_EQ(ListOf(theInitializer.writtenFiles), (std::vector<std::wstring>{target + L"a.bin"}));
 }
 
 // Multi-part sets lie beside the running program, where the program looks for them.

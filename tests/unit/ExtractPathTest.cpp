@@ -8,7 +8,9 @@
 
 namespace {
 
-TEST(ExtractPath, NormalisesBlanksAndBackslashes) {
+// Every spelling of a folder that Windows accepts comes to one normal form, the one the program
+// validates, logs and stores.
+TEST(ExtractPath, EverySpellingOfAFolderHasOneNormalForm) {
     struct Case {
         const wchar_t* in;
         const wchar_t* out;
@@ -22,8 +24,28 @@ TEST(ExtractPath, NormalisesBlanksAndBackslashes) {
         {L"\\..\\Pkg", L"\\..\\Pkg"},
         {L"..\\Pkg", L"..\\Pkg"},
         {L"", L""},
+        // Forward slashes, mixed and repeated separators.
+        {L"P:/apps/product", L"P:\\apps\\product"},
+        {L"P:/apps\\product/", L"P:\\apps\\product"},
+        {L"P:\\\\apps//\\product\\\\", L"P:\\apps\\product"},
+        {L"P:/", L"P:"},
+        {L"//server/share/dir", L"\\\\server\\share\\dir"},
+        {L"/apps", L"\\apps"},
+        // The long and the device prefix of a drive path, in either separator.
+        {L"\\\\?\\P:\\apps\\product", L"P:\\apps\\product"},
+        {L"\\\\?\\P:\\apps\\product\\", L"P:\\apps\\product"},
+        {L"\\\\.\\P:\\apps\\product", L"P:\\apps\\product"},
+        {L"//?/P:/apps/product", L"P:\\apps\\product"},
+        {L"\\\\?\\P:\\", L"P:"},
+        // The long prefix of a network path.
+        {L"\\\\?\\UNC\\server\\share\\dir", L"\\\\server\\share\\dir"},
+        {L"\\\\?\\unc\\server\\share\\\\dir\\", L"\\\\server\\share\\dir"},
+        {L"\\\\.\\UNC\\server\\share", L"\\\\server\\share"},
+        // Prefixes that lead to no drive or share keep their form, which the validator refuses.
+        {L"\\\\?\\Volume{0}\\dir", L"\\\\?\\Volume{0}\\dir"},
+        {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x"},
     };
-    for (const auto& c : cases) EXPECT_EQ(NormalizeFolderText(c.in), c.out) << std::wstring(c.in).size();
+    for (const auto& c : cases) EXPECT_EQ(NormalizeFolderText(c.in), c.out) << ::testing::PrintToString(std::wstring(c.in));
 }
 
 TEST(ExtractPath, EnoughSpaceIncludesTheExactAmount) {
@@ -82,6 +104,46 @@ TEST_F(ValidatorTest, ValidatesNormalisesAndStoresTheFolder) {
     EXPECT_EQ(validator.ValidatePathAndSpaceAvailable(invalid, 0, 0), 161);
     std::wstring full = folder.Path();
     EXPECT_EQ(validator.ValidatePathAndSpaceAvailable(full, 0, 999999999999999999LL), -1);
+}
+
+TEST_F(ValidatorTest, EverySpellingOfTheFolderEndsInIt) {
+    const std::wstring intended = folder / L"Spelled\\Target\\";
+    const std::wstring plain = intended.substr(0, intended.size() - 1);
+    auto slashes = [](std::wstring text) {
+        for (auto& c : text)
+            if (c == L'\\') c = L'/';
+        return text;
+    };
+    auto doubled = [](const std::wstring& text) {
+        std::wstring result;
+        for (wchar_t c : text) result += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
+        return result;
+    };
+    const std::wstring spellings[] = {
+        plain,
+        slashes(plain),
+        slashes(plain) + L"/",
+        plain.substr(0, 3) + slashes(plain.substr(3, 10)) + plain.substr(13) + L"\\",
+        L"\\\\?\\" + plain,
+        L"\\\\?\\" + plain + L"\\",
+        L"\\\\.\\" + plain,
+        L"//?/" + slashes(plain),
+        plain.substr(0, 2) + doubled(plain.substr(2)) + L"\\\\",
+        L"  " + slashes(plain) + L"  ",
+    };
+    for (const auto& spelling : spellings) {
+        std::wstring chosen = spelling;
+        EXPECT_EQ(validator.ValidatePathAndSpaceAvailable(chosen, 0, 0), 0) << ::testing::PrintToString(spelling);
+        EXPECT_EQ(chosen, intended) << ::testing::PrintToString(spelling);
+        // The attached cabinet is counted on the drive the spelling names.
+        Settings("[Size]\nPackageSize=10\nCabSize=5\n");
+        EXPECT_EQ(validator.GetRequiredSpace(plain.substr(0, 3) + L"{X}\\", spelling, 0), 15)
+            << ::testing::PrintToString(spelling);
+        Settings("");
+    }
+    // The command line's candidate too: the asked folder is used, not the next candidate.
+    EXPECT_EQ(validator.GetFinalExtractPathParam(L"\\\\?\\" + plain, L"Demo", L"C:\\{X}\\", 0), intended);
+    EXPECT_EQ(validator.GetFinalExtractPathParam(slashes(plain), L"Demo", L"C:\\{X}\\", 0), intended);
 }
 
 TEST_F(ValidatorTest, MessagesForInvalidPathsAndSpace) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "lint/Lint.h"
+#include "lint/LintTextForm.h"
 #include "package/Builder.h"
 #include "package/Signing.h"
 #include "package/Verifier.h"
@@ -350,6 +351,12 @@ int Lint(const std::vector<std::string>& arguments) {
         return EXIT_PROBLEMS;
     }
     auto findings = LintPackage(input);
+    std::vector<std::pair<std::string, std::string>> supportFiles;
+    for (const auto& file : support) supportFiles.emplace_back(file.name, file.path);
+    if (!LintTextFileForms(One(options, "settings"), supportFiles, findings, error)) {
+        std::fprintf(stderr, "TreskPack: %s\n", error.c_str());
+        return EXIT_PROBLEMS;
+    }
     std::fputs(FormatFindings(findings).c_str(), stdout);
     if (findings.empty()) std::puts("no findings");
     return HasErrors(findings) ? EXIT_PROBLEMS : EXIT_OK;

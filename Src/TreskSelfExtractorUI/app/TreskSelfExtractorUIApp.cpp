@@ -52,21 +52,21 @@ int CTreskSelfExtractorUIApp::InitInstance() {
     CExtractorCommandOpt commandLine;
     commandLine.ParseCommandLine(GetCommandLineW());
 
-    // 4. Master log.
-    theInitializer.OpenMasterLog(0);
-
-    // 5. One instance at a time.
+    // 4, 5. One instance at a time, and the master log. The other instance is looked for first: a
+    // fresh master log would delete the one the running instance is writing.
     silentFlag = commandLine.silent;
     unattendedFlag = commandLine.unattended;
     theInitializer.SetRunMode(GetRunMode());
     CSingleInstance guard;
     if (guard.IsAnotherInstanceRunning()) {
+        theInitializer.AppendToMasterLog(0);
         if (GetRunMode() == MODE_FULL_GUI) AppMessageBox(GetText(105), MB_OK);
         theLog.Log(LOG_ERROR, kInitInstance, L"Another instance is already running.");
         anotherInstance = 1;
         theInitializer.SetRunFailed();
         return 0;
     }
+    theInitializer.OpenMasterLog(0);
 
     // 6. Object libraries.
     if (FAILED(OleInitialize(nullptr))) {

@@ -21,17 +21,18 @@ bool IsExistingFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool Listed(const TextList& list, const std::wstring& path) {
-    return std::find(list.begin(), list.end(), path) != list.end();
+bool Listed(const CPathList& list, const std::wstring& path) {
+    return list.Contains(path);
 }
 
 // Deletes the listed files oldest first (the lists grow at their head), read-only ones too,
 // logging each with deletingFormat and every failure.
-void DeleteListedFiles(const TextList& files, const wchar_t* function, const wchar_t* deletingFormat) {
-    for (auto file = files.rbegin(); file != files.rend(); ++file) {
-        theLog.Log(LOG_INFO, function, deletingFormat, *file);
-        CUtil::ClearReadOnly(*file);
-        if (!DeleteFileW(file->c_str())) theLog.Log(LOG_INFO, function, L"Could not delete file : %s", *file);
+void DeleteListedFiles(const CPathList& files, const wchar_t* function, const wchar_t* deletingFormat) {
+    for (auto entry = files.rbegin(); entry != files.rend(); ++entry) {
+        const std::wstring file = *entry;
+        theLog.Log(LOG_INFO, function, deletingFormat, file);
+        CUtil::ClearReadOnly(file);
+        if (!DeleteFileW(file.c_str())) theLog.Log(LOG_INFO, function, L"Could not delete file : %s", file);
         Sleep(10);
     }
 }

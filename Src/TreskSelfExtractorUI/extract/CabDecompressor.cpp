@@ -61,6 +61,13 @@ std::wstring UpperCase(std::wstring text) {
     return text;
 }
 
+// A claimed path as the file system compares it: a folder is claimed with its trailing
+// backslash (so that its spelling says it is one) and is the same path as a file of its name.
+std::wstring ClaimedForm(std::wstring text) {
+    if (!text.empty() && text.back() == L'\\') text.pop_back();
+    return UpperCase(std::move(text));
+}
+
 bool IsMissing(const std::wstring& path) {
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
     DWORD failure = GetLastError();
@@ -126,7 +133,7 @@ bool IsSafeStoredName(const std::wstring& name) {
     return true;
 }
 
-CCabDecompressor::CCabDecompressor(HWND window) : window(window), notices(window) {}
+CCabDecompressor::CCabDecompressor(HWND window) : window(window), notices(window), claimedPaths(ClaimedForm) {}
 
 CCabDecompressor::~CCabDecompressor() {
     if (context && fdiDestroy) {
@@ -289,7 +296,10 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
     listedFolders.insert(theInitializer.packageFolders.begin(), theInitializer.packageFolders.end());
     lastCreatedFolder.clear();
     knownFolders.clear();
-    claimedPaths.clear();
+    // The spellings go where the lists of files keep their paths: a file is kept once for all three.
+    claimedPaths.UseStore(theInitializer.packageFiles.Store());
+    filesHandedOver = 0;
+    filesReached = 0;
     outputFailureTaken = false;
     g_nextCabinetRequested = false;
     targetFolder = target;
@@ -306,6 +316,11 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
     nextCabinetName = name;
     std::string folderUtf8 = ToUtf8(folder);
     COutputWriter writer(notices);
+    // The writer says which of the files it was handed it has come to.
+    writer.SetFileRecorder([this](const std::wstring& path) {
+        LogLine(LOG_INFO, L"FileOverwrite", L"Extracing file : " + path);
+        ++filesReached;
+    });
     output = &writer;
     writer.Start();
     while (true) {
@@ -322,8 +337,18 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
     // A failure the writer met after the library's last callback; it came before anything the
     // library reported since, so it is the one the extraction ends with.
     OutputFailed();
+    // Files listed when they were handed over that the writer never came to (it failed or was
+    // stopped first) are the newest entries: they are not there.
+    for (; filesHandedOver > filesReached; --filesHandedOver) {
+        theInitializer.writtenFiles.pop_front();
+        theInitializer.packageFiles.pop_front();
+    }
+    ForgetCutOffFiles(writer.GetCutOffFiles());
     // Stopped before all was written: the files are not complete.
     if (writer.WasStopped() && !error.HasError()) error.SetEngineCode(CAB_ERROR_ABORTED);
+    // A file cut off while the library reported nothing (it closed the file short of its size):
+    // the cabinet did not hold the file whole.
+    if (!writer.GetCutOffFiles().empty() && !error.HasError()) error.SetEngineCode(CAB_ERROR_CORRUPT);
     output = nullptr;
     notices.Flush();
     return error.HasError() ? error.GetErrorCode() : 0;
@@ -402,6 +427,7 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION info) {
         return -1;
     }
     bool freshFolder = CreateFolderTree(folder);
+    copyFileSize = static_cast<uint32_t>(info->cb);
     INT_PTR result = FileOverwrite(fullPath, freshFolder);
     if (result == -2) {
         error.SetEngineCode(CAB_ERROR_ABORTED);
@@ -409,7 +435,7 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION info) {
     }
     if (result > 0 && result != kOutputDescriptor) {
         // An existing file opened here: written and closed by the writer like the others.
-        output->AdoptFile(reinterpret_cast<HANDLE>(result), fullPath);
+        output->AdoptFile(reinterpret_cast<HANDLE>(result), fullPath, static_cast<uint32_t>(info->cb));
         result = kOutputDescriptor;
     }
     currentOutput = result > 0 ? result : 0;
@@ -447,10 +473,22 @@ INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path, bool freshFold
     const wchar_t* function = L"FileOverwrite";
     // A new file is recorded, created and written by the output writer while the library goes
     // on. In a folder that holds only what this run writes, no lookup is needed at all.
-    bool claimed = !claimedPaths.insert(UpperCase(path)).second;
+    std::wstring earlier;
+    bool claimed = !claimedPaths.Claim(path, earlier);
+    if (claimed) {
+        // Two entries of the package that are one file on disk (their names differ in letter case
+        // at most): the later one wins, and the log says which two they were.
+        if (earlier.back() == L'\\')
+            LogLine(LOG_WARNING, function, L"A file of the package lands on a folder of the package : " + path);
+        else
+            LogLine(LOG_WARNING, function, L"Two files of the package land on the same file : " + earlier + L" and " + path);
+    }
     if (!claimed && (freshFolder || IsMissing(path))) {
-        output->Note([this, path] { RecordExtractedFile(path); });
-        output->NewFile(path);
+        // Listed here, on this thread, next to the claim: the lists and the claims share the
+        // path. The writer logs the file when it comes to it.
+        ListExtractedFile(path);
+        ++filesHandedOver;
+        output->NewFile(path, copyFileSize, true);
         return kOutputDescriptor;
     }
     // The file is there (or cannot be looked at): the prompt and the log see every earlier file
@@ -506,8 +544,25 @@ INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path, bool freshFold
     return OpenOutput(path, _O_TRUNC);
 }
 
+void CCabDecompressor::ForgetCutOffFiles(const std::vector<COutputWriter::CutOffFile>& files) {
+    const wchar_t* function = L"ExtractCabinet";
+    for (const auto& file : files) {
+        if (!file.removed) {
+            LogLine(LOG_ERROR, function, L"Incomplete file could not be removed : " + file.path);
+            continue;
+        }
+        LogLine(LOG_WARNING, function, L"Incomplete file removed : " + file.path);
+        theInitializer.writtenFiles.remove(file.path);
+        theInitializer.packageFiles.remove(file.path);
+    }
+}
+
 void CCabDecompressor::RecordExtractedFile(const std::wstring& path) {
     LogLine(LOG_INFO, L"FileOverwrite", L"Extracing file : " + path);
+    ListExtractedFile(path);
+}
+
+void CCabDecompressor::ListExtractedFile(const std::wstring& path) {
     theInitializer.writtenFiles.push_front(path);
     theInitializer.packageFiles.push_front(path);
 }
@@ -550,7 +605,8 @@ bool CCabDecompressor::IsFreshFolder(const std::wstring& folder) {
             if (parent.size() > 3) IsFreshFolder(parent);
             // A folder that cannot be made shows when its first file is created.
             output->CreateFolder(folder, [folder] { theInitializer.createdFolders.push_front(folder); });
-            claimedPaths.insert(UpperCase(folder.substr(0, folder.size() - 1)));
+            std::wstring earlier;
+            claimedPaths.Claim(folder, earlier);
         }
     }
     knownFolders[key] = fresh;

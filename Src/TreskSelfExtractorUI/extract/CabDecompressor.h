@@ -16,9 +16,10 @@
 #include "app/WorkerMessages.h"
 #include "extract/CabError.h"
 #include "extract/CabinetInput.h"
+#include "extract/ClaimedPaths.h"
+#include "extract/OutputWriter.h"
 #include "extract/WindowNotices.h"
 
-class COutputWriter;
 
 // Answers of the overwrite prompt, written by the window that shows it.
 enum : int {
@@ -74,6 +75,10 @@ private:
     INT_PTR FileOverwrite(const std::wstring& path, bool freshFolder);
     // Logs a file that is being written and lists it among the written and the package files.
     void RecordExtractedFile(const std::wstring& path);
+    void ListExtractedFile(const std::wstring& path);
+    // Names the files the output writer removed because they were cut off, and takes them off the
+    // lists of written and package files (they are not there any more).
+    void ForgetCutOffFiles(const std::vector<COutputWriter::CutOffFile>& files);
     // Opens an output file for writing through the open primitive; createFlags adds _O_EXCL (only a
     // new file) or nothing (create or open).
     INT_PTR OpenOutput(const std::wstring& path, int createFlags);
@@ -124,9 +129,14 @@ private:
     DWORD lastSafePoint = 0;
     // Every folder looked at (by its upper-cased path), and whether it holds only what this run writes.
     std::unordered_map<std::wstring, bool> knownFolders;
-    // Upper-cased paths of the files and folders this run creates: a name that comes twice is an
-    // existing file the second time.
-    std::unordered_set<std::wstring> claimedPaths;
+    // The files and folders this run creates: a name that comes twice is an existing file the
+    // second time.
+    CClaimedPaths claimedPaths;
+    // Files listed when they were handed to the output writer, and those of them it came to.
+    size_t filesHandedOver = 0;
+    size_t filesReached = 0;
+    // The stored size of the file the library is about to write.
+    uint32_t copyFileSize = 0;
 };
 
 // A stored name that stays inside the target folder: relative, no drive, no colon, no ".." or

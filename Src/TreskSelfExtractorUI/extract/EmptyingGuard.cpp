@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "util/FolderText.h"
+
 namespace {
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
@@ -28,14 +30,8 @@ bool IsRoot(const std::wstring& path) {
 }  // namespace
 
 std::wstring FolderComparisonForm(const std::wstring& path) {
-    std::wstring text = path;
-    for (auto& c : text)
-        if (c == L'/') c = L'\\';
-    if (StartsWith(text, L"\\\\?\\UNC\\"))
-        text = L"\\\\" + text.substr(8);
-    else if (StartsWith(text, L"\\\\?\\") || StartsWith(text, L"\\\\.\\"))
-        text = text.substr(4);
-    while (text.size() > 1 && text.back() == L'\\' && !(text.size() == 3 && text[1] == L':')) text.pop_back();
+    // The same normal form in which the extraction folder was validated and stored.
+    std::wstring text = NormalizeFolderText(path);
     if (text.size() == 2 && text[1] == L':') text += L'\\';
     for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
     return text;

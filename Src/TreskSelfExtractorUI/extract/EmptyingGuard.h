@@ -17,8 +17,9 @@ struct CFolderGuard {
     std::vector<std::wstring> folders;
 };
 
-// The form in which paths are compared: no "\\?\" or "\\?\UNC\" prefix, no trailing backslash
-// (a drive root keeps its one), lower case.
+// The form in which paths are compared: the folder's normal form (util/FolderText.h: no "\\?\" or
+// "\\?\UNC\" prefix, backslashes only, no repeated or trailing one; a drive root keeps its
+// backslash), lower case.
 std::wstring FolderComparisonForm(const std::wstring& path);
 
 // True when emptying the folder (a long, final path: short names, links and aliases resolved)

@@ -13,8 +13,12 @@ namespace {
 // far more than their inflating) while the library's thread goes on.
 constexpr uint32_t kChunkBytes = 256 * 1024;
 constexpr size_t kChunkCount = 64;
-// A chunk also goes to the writer once it holds this many steps (a run of empty files).
-constexpr size_t kMaxOpsPerChunk = 1024;
+// A chunk also goes to the writer once it holds this many steps (a run of small or empty files).
+constexpr size_t kMaxOpsPerChunk = 256;
+// Files handed over and not yet carried out at most: twice what the creating thread makes ahead,
+// so neither it nor the writer runs dry, while a run of small files keeps only these waiting
+// (their paths and steps, and the chunks that hold them).
+constexpr size_t kMaxFilesWaiting = 256;
 // Files and folders the creating thread makes ahead of the writer at most: enough to carry the
 // writer through a run of small files, few enough to keep open handles and the clean-up after a
 // stop small.
@@ -183,6 +187,8 @@ void COutputWriter::Run() {
 
         AcquireSRWLockExclusive(&lock);
         spare.push_back(chunk);
+        filesWaiting -= chunk->files;
+        chunk->files = 0;
         bool more = !waiting.empty();
         ReleaseSRWLockExclusive(&lock);
         WakeAllConditionVariable(&chunkDone);
@@ -216,6 +222,8 @@ void COutputWriter::Submit() {
     filling = nullptr;
     if (!thread) {
         Carry(*chunk);
+        filesWaiting -= chunk->files;
+        chunk->files = 0;
         spare.push_back(chunk);
         notices.Flush();
         return;
@@ -226,27 +234,52 @@ void COutputWriter::Submit() {
     WakeConditionVariable(&workReady);
 }
 
+void COutputWriter::CountFile() {
+    AcquireSRWLockExclusive(&lock);
+    if (thread && filesWaiting >= kMaxFilesWaiting) {
+        // The chunk being filled goes too: the writer may be waiting for it.
+        ReleaseSRWLockExclusive(&lock);
+        Submit();
+        AcquireSRWLockExclusive(&lock);
+        while (filesWaiting >= kMaxFilesWaiting) SleepConditionVariableSRW(&chunkDone, &lock, INFINITE, 0);
+    }
+    ++filesWaiting;
+    ReleaseSRWLockExclusive(&lock);
+}
+
 void COutputWriter::CreateFolder(const std::wstring& folder, std::function<void()> onCreated) {
     Op& op = Append(OpKind::Folder);
     op.path = folder;
-    op.note = std::move(onCreated);
+    if (onCreated) {
+        filling->notes.push_back(std::move(onCreated));
+        op.note = static_cast<uint32_t>(filling->notes.size());
+    }
     op.ahead = RequestCreation(true, folder);
 }
 
 void COutputWriter::Note(std::function<void()> note) {
-    Append(OpKind::Note).note = std::move(note);
+    Op& op = Append(OpKind::Note);
+    filling->notes.push_back(std::move(note));
+    op.note = static_cast<uint32_t>(filling->notes.size());
 }
 
-void COutputWriter::NewFile(const std::wstring& path) {
+void COutputWriter::NewFile(const std::wstring& path, uint32_t size, bool record) {
+    CountFile();
     Op& op = Append(OpKind::Create);
+    ++filling->files;
     op.path = path;
+    op.size = size;
+    op.record = record;
     op.ahead = RequestCreation(false, path);
 }
 
-void COutputWriter::AdoptFile(HANDLE file, const std::wstring& path) {
+void COutputWriter::AdoptFile(HANDLE file, const std::wstring& path, uint32_t size) {
+    CountFile();
     Op& op = Append(OpKind::Adopt);
+    ++filling->files;
     op.file = file;
     op.path = path;
+    op.size = size;
 }
 
 void COutputWriter::Write(const void* data, UINT size) {
@@ -296,17 +329,19 @@ void COutputWriter::Finish() {
     if (thread) EndThread(thread, lock, quit, workReady);
     // Whatever was made for steps the writer never came to (it stopped or failed) goes again.
     StopCreator();
-    if (current) CloseHandle(current);
-    current = nullptr;
+    // A file still open here never got its close: the extraction ended inside it.
+    if (current) RemoveCutOff();
 }
 
 void COutputWriter::Carry(Chunk& chunk) {
-    for (Op& op : chunk.ops) CarryOne(op, chunk.data.get());
+    for (Op& op : chunk.ops) CarryOne(op, chunk);
     chunk.ops.clear();
+    chunk.notes.clear();
     chunk.used = 0;
 }
 
-void COutputWriter::CarryOne(Op& op, const char* data) {
+void COutputWriter::CarryOne(Op& op, Chunk& chunk) {
+    const char* data = chunk.data.get();
     // A stop request ends the work at once: what is left is dropped, open files are closed, and
     // what was created ahead is removed.
     if (!stopped.load(std::memory_order_relaxed) && workerStopFlag.load()) {
@@ -324,15 +359,16 @@ void COutputWriter::CarryOne(Op& op, const char* data) {
             } else {
                 made = CreateDirectoryW(op.path.c_str(), nullptr) != FALSE;
             }
-            if (made && op.note) op.note();
+            if (made && op.note) chunk.notes[op.note - 1]();
             break;
         }
         case OpKind::Note:
-            if (active) op.note();
+            if (active) chunk.notes[op.note - 1]();
             break;
         case OpKind::Create: {
             if (!active) break;
-            currentPath = op.path;
+            if (op.record && fileRecorder) fileRecorder(op.path);
+            currentPath = std::move(op.path);
             DWORD error = ERROR_FILE_NOT_FOUND;
             if (op.ahead) {
                 Creation creation;
@@ -343,44 +379,61 @@ void COutputWriter::CarryOne(Op& op, const char* data) {
                     current = nullptr;
                 }
             } else {
-                current = CreateOutputFile(op.path);
+                current = CreateOutputFile(currentPath);
                 if (current == INVALID_HANDLE_VALUE) {
                     current = nullptr;
                     error = GetLastError();
                 }
             }
+            currentCut = false;
+            currentWritten = 0;
+            currentSize = op.size;
             if (!current) Fail(true, error);
             break;
         }
         case OpKind::Adopt:
-            if (!active) {
-                CloseHandle(op.file);
-                break;
-            }
+            // The caller opened (and so created or emptied) the file: it is the writer's to close,
+            // and to remove should it not get its bytes.
             current = op.file;
-            currentPath = op.path;
+            currentPath = std::move(op.path);
+            currentCut = false;
+            currentWritten = 0;
+            currentSize = op.size;
             break;
         case OpKind::Write: {
-            if (!active || !current) break;
+            if (!current) break;
             DWORD written = 0;
-            if (!WriteFile(current, data + op.offset, op.size, &written, nullptr) || written != op.size)
+            if (!active) {
+                currentCut = true;
+            } else if (!WriteFile(current, data + op.offset, op.size, &written, nullptr) || written != op.size) {
+                currentCut = true;
                 Fail(false, GetLastError());
+            } else {
+                currentWritten += op.size;
+            }
             break;
         }
         case OpKind::Close:
             CloseCurrent(op);
             break;
         case OpKind::Abandon:
-            if (current) CloseHandle(current);
-            current = nullptr;
+            // The extraction ended inside the file: it never got all of its bytes.
+            if (current) RemoveCutOff();
             break;
     }
 }
 
 void COutputWriter::CloseCurrent(const Op& op) {
     if (!current) return;
-    // After a stop or a failure the file is closed as it stands: a file cut off by a failed write
-    // gets no stored times and attributes, and counts as no extracted file.
+    // A file that lost bytes to a stop or a failed write, or was closed with other than its stored
+    // size (the library ended it early), is not the stored file: it goes.
+    if (currentSize != SIZE_UNKNOWN && currentWritten != currentSize) currentCut = true;
+    if (currentCut) {
+        RemoveCutOff();
+        return;
+    }
+    // After a stop or a failure a file that got all of its bytes stays as it is, without the
+    // stored times and attributes.
     if (stopped.load(std::memory_order_relaxed) || failed.load(std::memory_order_relaxed)) {
         CloseHandle(current);
         current = nullptr;
@@ -405,6 +458,13 @@ void COutputWriter::CloseCurrent(const Op& op) {
     USHORT kept = op.attributes & kKeptAttributes;
     if (kept != FILE_ATTRIBUTE_ARCHIVE) SetFileAttributesW(currentPath.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
     notices.Step();
+}
+
+void COutputWriter::RemoveCutOff() {
+    CloseHandle(current);
+    current = nullptr;
+    currentCut = false;
+    cutOffFiles.push_back({currentPath, DeleteFileW(currentPath.c_str()) != FALSE});
 }
 
 void COutputWriter::Fail(bool opening, unsigned long systemError) {

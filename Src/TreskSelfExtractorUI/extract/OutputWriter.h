@@ -8,7 +8,7 @@
 // the library's thread waits only when all of them are full. A failure (a file that cannot be
 // created, a write that fails) stops the writer at that point: nothing handed over after it is
 // carried out, except that open files are closed. A stop request (the worker stop flag) does the
-// same, without stamping the files.
+// same, without stamping the files. A file that lost bytes that way is removed (GetCutOffFiles).
 //
 // Creating a file costs the system more than writing a small one, so a second thread creates the
 // folders and files in their order as soon as they are handed over, a limited number ahead of the
@@ -40,21 +40,28 @@ public:
     // Starts the writer's and the creating thread; without them, everything is carried out at
     // once by the caller.
     void Start();
+    // Runs on the writer's thread for every file handed over with NewFile (record set), at its
+    // place in the order, before the file is created: the file's log line and list entries.
+    void SetFileRecorder(std::function<void(const std::wstring&)> recorder) { fileRecorder = std::move(recorder); }
 
     // What is handed over, carried out in this order on the writer's thread.
     // Creates the folder; onCreated runs only when this call created it.
     void CreateFolder(const std::wstring& folder, std::function<void()> onCreated);
     // Runs note (a record or a log line that belongs at this point of the order).
     void Note(std::function<void()> note);
-    // Creates a new file (it must not exist) and makes it the file written to.
-    void NewFile(const std::wstring& path);
+    // A file's size when it is not known: no check of the bytes written.
+    static constexpr uint32_t SIZE_UNKNOWN = UINT32_MAX;
+    // Creates a new file (it must not exist) and makes it the file written to; with record, the
+    // file recorder runs for it first. size is the file's stored size: a file closed with fewer or
+    // more bytes written is cut off.
+    void NewFile(const std::wstring& path, uint32_t size = SIZE_UNKNOWN, bool record = false);
     // Makes a file the caller opened the file written to; the writer closes it.
-    void AdoptFile(HANDLE file, const std::wstring& path);
+    void AdoptFile(HANDLE file, const std::wstring& path, uint32_t size = SIZE_UNKNOWN);
     void Write(const void* data, UINT size);
     // Closes the file written to: the stored date and time (unless keepTimes) go onto it first,
     // the stored attributes after; then one progress step.
     void CloseFile(USHORT date, USHORT time, USHORT attributes, bool keepTimes);
-    // Closes the file written to as it stands (an extraction that ended inside it).
+    // The extraction ended inside the file written to: it is closed and, being cut off, removed.
     void AbandonFile();
 
     // Waits until everything handed over is carried out.
@@ -67,6 +74,16 @@ public:
         unsigned long systemError = 0;  // the platform's error of a failed creation
         std::wstring path;              // the file that failed
     };
+    // A file the writer left cut off (a failed write, a stop, or an extraction that ended inside
+    // it): closed and deleted, since it is not the stored file. removed is false when the file
+    // could not be deleted.
+    struct CutOffFile {
+        std::wstring path;
+        bool removed = false;
+    };
+    // Valid once Finish has returned.
+    const std::vector<CutOffFile>& GetCutOffFiles() const { return cutOffFiles; }
+
     // Cheap enough to ask on every write.
     bool HasFailed() const { return failed.load(std::memory_order_acquire); }
     // Valid once HasFailed.
@@ -76,20 +93,24 @@ public:
 
 private:
     enum class OpKind : uint8_t { Folder, Note, Create, Adopt, Write, Close, Abandon };
+    // One step; small, since every file takes several and a chunk keeps its steps' room.
     struct Op {
         OpKind kind = OpKind::Note;
-        uint32_t offset = 0, size = 0;  // Write: bytes in the chunk's data
-        USHORT date = 0, time = 0, attributes = 0;
         bool keepTimes = false;
-        HANDLE file = nullptr;  // Adopt
-        bool ahead = false;     // Folder, Create: made by the creating thread
+        bool ahead = false;   // Folder, Create: made by the creating thread
+        bool record = false;  // Create: the file recorder runs first
+        USHORT date = 0, time = 0, attributes = 0;
+        uint32_t offset = 0, size = 0;  // Write: bytes in the chunk's data; Create, Adopt: the stored size
+        uint32_t note = 0;              // Folder, Note: the function in the chunk's notes, plus 1
+        HANDLE file = nullptr;          // Adopt
         std::wstring path;
-        std::function<void()> note;
     };
     struct Chunk {
         std::unique_ptr<char[]> data;
         uint32_t used = 0;
         std::vector<Op> ops;
+        std::vector<std::function<void()>> notes;
+        size_t files = 0;  // files handed over in this chunk (NewFile, AdoptFile)
     };
 
     // A folder or file made ahead of the writer, in the order handed over.
@@ -117,9 +138,15 @@ private:
     Op& Append(OpKind kind);
     // Hands the chunk being filled to the writer.
     void Submit();
+    // Waits while too many files are handed over and not yet carried out: their paths and steps
+    // would otherwise pile up for a whole run of small files, which the writer is slower at than
+    // the library. One file more is then counted.
+    void CountFile();
     void Carry(Chunk& chunk);
-    void CarryOne(Op& op, const char* data);
+    void CarryOne(Op& op, Chunk& chunk);
     void CloseCurrent(const Op& op);
+    // Closes and deletes the file written to, which did not get all of its bytes.
+    void RemoveCutOff();
     void Fail(bool opening, unsigned long systemError);
 
     CWindowNotices& notices;
@@ -129,6 +156,8 @@ private:
     std::vector<Chunk*> spare;
     Chunk* filling = nullptr;
     bool busy = false;  // the writer is carrying out a chunk
+    size_t filesWaiting = 0;  // files in the chunks handed over or being filled, not yet carried out
+    std::function<void(const std::wstring&)> fileRecorder;
     bool quit = false;
     std::atomic<bool> idle{false};  // the writer waits for work
     SRWLOCK lock = SRWLOCK_INIT;
@@ -150,6 +179,10 @@ private:
     // The writer's own state.
     HANDLE current = nullptr;
     std::wstring currentPath;
+    bool currentCut = false;  // a write of the current file was dropped or failed
+    uint64_t currentWritten = 0;
+    uint32_t currentSize = SIZE_UNKNOWN;
+    std::vector<CutOffFile> cutOffFiles;
     std::atomic<bool> failed{false};
     std::atomic<bool> stopped{false};
     Failure failure;

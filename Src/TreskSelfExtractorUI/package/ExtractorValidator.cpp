@@ -29,22 +29,6 @@ std::wstring SizeText(int64_t bytes) {
 }
 }  // namespace
 
-std::wstring NormalizeFolderText(const std::wstring& folder) {
-    std::wstring text = CUtil::Trim(folder);
-    // Up to two leading backslashes stay: those of a network path, or the one of a path below the
-    // current drive's root.
-    size_t leading = 0;
-    while (leading < text.size() && leading < 2 && text[leading] == L'\\') ++leading;
-    std::wstring result = text.substr(0, leading);
-    TextList components;
-    CUtil::SplitText(text.substr(leading), L"\\", components);  // trimmed, empty ones dropped, reversed
-    for (auto it = components.rbegin(); it != components.rend(); ++it) {
-        if (result.size() > leading) result += L'\\';
-        result += *it;
-    }
-    return result;
-}
-
 bool HasEnoughSpace(uint64_t availableBytes, int64_t requiredBytes) {
     return requiredBytes <= 0 || availableBytes >= static_cast<uint64_t>(requiredBytes);
 }
@@ -53,49 +37,82 @@ int64_t CExtractorValidator::GetRequiredSpace(const std::wstring& tempFolder, co
                                               int multiPart) {
     int64_t size = CUtil::ToInt64(GetSettingString(settingsPath, L"Size", L"PackageSize"));
     theLog.Log(LOG_DETAIL, L"PackageSize", L"%s", FormatWide(L"%I64d", size));
-    if (multiPart == 0 && tempFolder.size() >= 2 && candidateFolder.size() >= 2 &&
-        _wcsnicmp(tempFolder.c_str(), candidateFolder.c_str(), 2) == 0)
+    // The drive is compared in the folder's normal form: "\\?\C:\Pkg" lies on C: too.
+    const std::wstring candidate = NormalizeFolderText(candidateFolder);
+    if (multiPart == 0 && tempFolder.size() >= 2 && candidate.size() >= 2 &&
+        _wcsnicmp(tempFolder.c_str(), candidate.c_str(), 2) == 0)
         size += CUtil::ToInt64(GetSettingString(settingsPath, L"Size", L"CabSize"));
     return size;
+}
+
+std::wstring FolderRefusalReason(int code) {
+    switch (code) {
+        case PATH_INVALID: return L"not a valid folder path";
+        case PATH_TOO_LONG: return L"the path is too long";
+        case PATH_NOT_WRITABLE: return L"the folder cannot be created or written";
+        case PATH_NETWORK_NOT_WRITABLE: return L"the network folder cannot be created or written";
+        case FOLDER_NO_SPACE: return L"not enough free space on its drive";
+        case FOLDER_VARIABLE_NOT_SET: return L"its environment variable is not set";
+        default: return FormatWide(L"error %d", code);
+    }
 }
 
 std::wstring CExtractorValidator::GetFinalExtractPathParam(const std::wstring& commandLineFolder,
                                                            const std::wstring& packageName,
                                                            const std::wstring& tempFolder, int multiPart) {
     const wchar_t* function = L"GetFinalExtractPathParam";
+    // 0 when the candidate is usable (then result holds it), else why it is not.
     auto usable = [&](const std::wstring& candidate, std::wstring& result) {
         std::wstring folder = CUtil::ExpandEnvironmentPath(candidate);
-        if (folder.empty()) return false;
+        if (folder.empty()) return static_cast<int>(FOLDER_VARIABLE_NOT_SET);
         // The attached cabinet needs room too when it is unpacked on the candidate's drive.
-        if (ValidatePathAndSpaceAvailable(folder, 0, GetRequiredSpace(tempFolder, folder, multiPart)) != 0) return false;
-        result = folder;
-        return true;
+        int code = ValidatePathAndSpaceAvailable(folder, 0, GetRequiredSpace(tempFolder, folder, multiPart));
+        if (code == 0) result = folder;
+        return code;
     };
+    auto choose = [&]() {
+        std::wstring result;
+        std::wstring osFolder = theOSValidator.GetOSExtractPath();
+        if (!osFolder.empty()) {
+            theLog.Log(LOG_INFO, function, L"Extract path for the OS : %s", CUtil::ExpandEnvironmentPath(osFolder));
+            if (usable(osFolder, result) == 0) return result;
+        }
+        std::wstring packageFolder = GetSettingString(settingsPath, L"Runtime", L"ExtractPath");
+        if (!packageFolder.empty()) {
+            theLog.Log(LOG_INFO, function, L"Extract path from the Web Package properties : %s", packageFolder);
+            if (usable(packageFolder, result) == 0) return result;
+        }
+        if (usable(FormatWide(L"%s\\%s", L"%TEMP%", packageName), result) == 0) return result;
+        return std::wstring();
+    };
+    if (commandLineFolder.empty()) return choose();
+
+    // A copy: the caller may hand in the initialiser's extraction path, which validation sets.
+    const std::wstring given = commandLineFolder;
+    theLog.Log(LOG_INFO, function, L"Extract path from command line : %s", given);
     std::wstring result;
-    if (!commandLineFolder.empty()) {
-        theLog.Log(LOG_INFO, function, L"Extract path from command line : %s", commandLineFolder);
-        if (usable(commandLineFolder, result)) return result;
-    }
-    std::wstring osFolder = theOSValidator.GetOSExtractPath();
-    if (!osFolder.empty()) {
-        theLog.Log(LOG_INFO, function, L"Extract path for the OS : %s", CUtil::ExpandEnvironmentPath(osFolder));
-        if (usable(osFolder, result)) return result;
-    }
-    std::wstring packageFolder = GetSettingString(settingsPath, L"Runtime", L"ExtractPath");
-    if (!packageFolder.empty()) {
-        theLog.Log(LOG_INFO, function, L"Extract path from the Web Package properties : %s", packageFolder);
-        if (usable(packageFolder, result)) return result;
-    }
-    if (usable(FormatWide(L"%s\\%s", L"%TEMP%", packageName), result)) return result;
-    return std::wstring();
+    int refused = usable(given, result);
+    if (refused == 0) return result;
+    // The administrator asked for this folder: the log says plainly that it is not used, why, and
+    // where the files go instead.
+    result = choose();
+    std::wstring asked = NormalizeFolderText(given);
+    if (result.empty())
+        theLog.Log(LOG_WARNING, function, L"The folder from the command line is not used (%s) : %s. No other folder is usable",
+                   FolderRefusalReason(refused), asked);
+    else
+        theLog.Log(LOG_WARNING, function, L"The folder from the command line is not used (%s) : %s. Extracting to : %s",
+                   FolderRefusalReason(refused), asked, result);
+    return result;
 }
 
 int CExtractorValidator::ValidatePathAndSpaceAvailable(std::wstring& folder, int showMessage, int64_t requiredSpace) {
     const wchar_t* function = L"ValidatePathAndSpaceAvailable";
+    // Every spelling Windows accepts is validated, logged and stored in its normal form.
+    folder = NormalizeFolderText(folder);
     theLog.Log(LOG_INFO, function, L"Validating the Extract path : %s", folder);
     std::wstring maxText = GetSettingString(settingsPath, L"Runtime", L"ExtractPathMaxLength");
     int maxLength = CUtil::ToInt(maxText);
-    folder = NormalizeFolderText(folder);
 
     std::wstring root;
     int error = theUtil.ValidatePath(folder, root);

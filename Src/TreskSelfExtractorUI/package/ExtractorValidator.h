@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "util/FolderText.h"
 #include "util/Util.h"
 
 class CExtractorValidator {
@@ -53,9 +54,14 @@ private:
     std::wstring firstPartName;
 };
 
-// Trims the folder and each of its components and collapses runs of backslashes; no trailing
-// backslash remains.
-std::wstring NormalizeFolderText(const std::wstring& folder);
+// Why a candidate folder is not used, besides the path validator's codes.
+enum : int {
+    FOLDER_NO_SPACE = -1,          // its drive has too little free space
+    FOLDER_VARIABLE_NOT_SET = -2,  // it begins with an environment variable that is not set
+};
+// The reason a candidate folder was refused, for the log: the path validator's codes and the two
+// above.
+std::wstring FolderRefusalReason(int code);
 // The free-space decision with plain numbers: enough when available >= required.
 bool HasEnoughSpace(uint64_t availableBytes, int64_t requiredBytes);
 

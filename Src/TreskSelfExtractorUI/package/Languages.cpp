@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include <set>
 #include <vector>
 
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
 #include "package/Settings.h"
+#include "package/TextFileCheck.h"
 #include "package/UiText.h"
 
 namespace {
@@ -43,6 +45,9 @@ int LoadLanguageFile(int language, const std::wstring& folder) {
     }
     std::wstring path = LanguageFilePath(folder, language);
     if (!CUtil::FileExists(path)) return 0;
+    // Said once per file, however often the language is chosen again.
+    static std::set<std::wstring> warned;
+    if (!warned.count(path) && WarnIfNotUtf16(path, L"language file", L"LoadLanguageFile")) warned.insert(path);
 
     auto fileInfo = ReadDoubling(
         [&](wchar_t* buffer, DWORD size) { return GetPrivateProfileSectionW(L"FileInfo", buffer, size, path.c_str()); },

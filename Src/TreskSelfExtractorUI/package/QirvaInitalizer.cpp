@@ -14,6 +14,7 @@
 #include "package/ExtractorValidator.h"
 #include "package/Languages.h"
 #include "package/Settings.h"
+#include "package/TextFileCheck.h"
 #include "package/UiText.h"
 #include "util/Util.h"
 
@@ -66,6 +67,20 @@ void MoveOldLogAside(const std::wstring& path) {
     MoveFileExW(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
+// True for a missing or empty file and for one whose last byte is a line feed.
+bool EndsWithLineBreak(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return true;
+    char last = '\n';
+    DWORD read = 0;
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && SetFilePointer(file, -1, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
+        ReadFile(file, &last, 1, &read, nullptr);
+    CloseHandle(file);
+    return last == '\n';
+}
+
 }  // namespace
 
 std::wstring CQirvaInitalizer::GetLogFolder() {
@@ -88,6 +103,15 @@ void CQirvaInitalizer::OpenMasterLog(int levelFlag) {
         theLog.InitLog(masterLogPath, threshold);
         theLog.DeleteLogFile();
     }
+    theLog.WriteHeader();
+}
+
+void CQirvaInitalizer::AppendToMasterLog(int levelFlag) {
+    masterLogPath = GetLogFolder() + L"\\Qirva.log";
+    CUtil::CreateFolderOfFile(masterLogPath);
+    theLog.InitLog(masterLogPath, levelFlag == 1 ? LOG_THRESHOLD_DEBUG : LOG_THRESHOLD_NORMAL);
+    // The running instance's log may end with its end banner, which has no line break of its own.
+    if (!EndsWithLineBreak(masterLogPath)) theLog.WriteRaw(L"\n");
     theLog.WriteHeader();
 }
 
@@ -234,6 +258,7 @@ int CQirvaInitalizer::Init(const CInitArguments& arguments) {
         runMode == MODE_SILENT ? L"Silent" : runMode == MODE_UNATTENDED ? L"Unattended" : L"Full GUI";
     theLog.Log(LOG_INFO, L"GUI Mode", L"%s", modeName);
     theLog.Log(LOG_INFO, function, L"Initializing the package settings");
+    WarnIfNotUtf16(settingsPath, L"settings file", function);
 
     conditionCheckSuppressed = arguments.noConditionCheck;
     if (conditionCheckSuppressed == 1)
@@ -364,6 +389,8 @@ int CQirvaInitalizer::ValidateAndCheckExtractPath() {
     }
     std::wstring expanded = CUtil::ExpandEnvironmentPath(extractPath);
     if (!expanded.empty()) extractPath = expanded;
+    // Tested in the normal form, the one the location page shows and the extraction uses.
+    extractPath = NormalizeFolderText(extractPath);
     std::wstring root;
     int error = theUtil.ValidatePath(extractPath, root);
     int64_t required = theValidator.GetRequiredSpace(tempFolder, extractPath, multiPart);
@@ -379,7 +406,6 @@ int CQirvaInitalizer::ValidateAndCheckExtractPath() {
     }
     // Stored as the location page stores a chosen folder, ending in one backslash: the paths built
     // on it (the launched setups, the hand-over file) need exactly one separator.
-    extractPath = NormalizeFolderText(extractPath);
     CUtil::AddTrailingBackslash(extractPath);
     return 1;
 }

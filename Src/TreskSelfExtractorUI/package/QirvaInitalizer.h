@@ -3,9 +3,11 @@
 // command line say, and the run state that extraction and launching share.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "util/PathList.h"
 #include "util/Util.h"
 
 // What the start-up knows of a drive when it looks for room for its temporary folder.
@@ -30,7 +32,11 @@ struct CInitArguments {
 class CQirvaInitalizer {
 public:
     // Start-up: master log, package temporary folder, attached files, initialisation.
+    // A fresh master log for this run (an earlier run's log is deleted).
     void OpenMasterLog(int levelFlag);
+    // The master log of a run that is refused because another instance runs: its lines are
+    // appended, so the running instance's log stays whole.
+    void AppendToMasterLog(int levelFlag);
     std::wstring CretaeAndValidateQirvaTempDir();
     int SetQirvaTempDir();
     int64_t SetAppFileSize();
@@ -98,11 +104,14 @@ public:
     int GetOverwriteWithoutPrompt() const { return overwriteWithoutPrompt; }
     void SetOverwriteWithoutPrompt(int value) { overwriteWithoutPrompt = value; }
 
-    // Files and folders that extraction wrote, newest first; the clean-up works from them.
-    TextList writtenFiles;
-    TextList packageFiles;
-    TextList createdFolders;
-    TextList packageFolders;
+    // Files and folders that extraction wrote, newest first; the clean-up works from them. One
+    // entry per file of the package: kept compact (util/PathList.h), the two lists of files in one
+    // store, so a file that is on both is kept once.
+    std::shared_ptr<CPathStore> fileStore = std::make_shared<CPathStore>();
+    CPathList writtenFiles{fileStore};
+    CPathList packageFiles{fileStore};
+    CPathList createdFolders;
+    CPathList packageFolders;
 
 private:
     // The package's [Conditions] for Silent and Unattended runs: 1 when fulfilled.
