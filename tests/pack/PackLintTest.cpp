@@ -117,7 +117,7 @@ TEST(PackLint, EachFaultHasItsFinding) {
          "warning: [Runtime] WaitForAutolaunchFinish: 'yes' is read as 1"},
 
         {"setup's exit code passed on", {{"WaitForAutolaunchFinish=1", "WaitForAutolaunchFinish=1\nReturnSetupExitCode=1"}},
-         {}, 0, "no findings"},
+         unicode, 0, "no findings"},
         {"setup's exit code flag neither 0 nor 1",
          {{"WaitForAutolaunchFinish=1", "WaitForAutolaunchFinish=1\nReturnSetupExitCode=yes"}}, {}, 0,
          "warning: [Runtime] ReturnSetupExitCode: 'yes' is read as 0: only 1 passes the setup's exit code on"},
@@ -133,7 +133,7 @@ TEST(PackLint, EachFaultHasItsFinding) {
         {"part hashes as the packager writes them",
          {{"[Qirva]", "[PartFileIno]\n001=Y2025:M3:D5:H10:M24:S47:MS0\n[HashCode]\n001=" + std::string(32, 'a') +
                           "\n[HashCode256]\n001=" + std::string(64, '0') + "\n[Qirva]"}},
-         {}, 0, "no findings"},
+         unicode, 0, "no findings"},
         {"SHA-256 in upper case",
          {{"[Qirva]", "[PartFileIno]\n001=Y2025\n[HashCode]\n001=" + std::string(32, 'a') + "\n[HashCode256]\n001=" +
                           std::string(64, 'A') + "\n[Qirva]"}},
