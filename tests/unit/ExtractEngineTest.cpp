@@ -13,6 +13,7 @@
 #include "extract/FileHash.h"
 #include "extract/OutputWriter.h"
 #include "extract/WindowNotices.h"
+#include "util/PromptAnswer.h"
 #include "log/BuildLogFile.h"
 
 #include <algorithm>
@@ -35,9 +36,9 @@ LRESULT CALLBACK PromptWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (message == WM_OVERWRITE_PROMPT) {
         ++g_prompts;
         if (g_onPrompt) g_onPrompt();
-        overwriteDecision = g_answers.empty() ? -1 : g_answers.front();
+        const int answer = g_answers.empty() ? -1 : g_answers.front();
         if (!g_answers.empty()) g_answers.pop_front();
-        return 1;
+        return answer;
     }
     if (message == WM_EXTRACT_PROGRESS) {
         g_progress += lParam > 0 ? static_cast<int>(lParam) : 1;
@@ -78,8 +79,6 @@ protected:
         theInitializer.packageFiles.clear();
         theInitializer.createdFolders.clear();
         theInitializer.packageFolders.clear();
-        theInitializer.SetApplyToAll(0);
-        overwriteDecision = -1;
         workerStopFlag = 0;
         g_answers.clear();
         g_prompts = 0;
@@ -247,10 +246,8 @@ TEST_F(EngineTest, OverwriteAnswers) {
         CUtil::DeleteTree(target);
         CreateDirectoryW(target.c_str(), nullptr);
         for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) WriteBytes(target + name, "old");
-        theInitializer.SetApplyToAll(0);
         theInitializer.writtenFiles.clear();
         theInitializer.packageFiles.clear();
-        overwriteDecision = -1;
         g_prompts = 0;
     };
     struct Case {
@@ -262,11 +259,11 @@ TEST_F(EngineTest, OverwriteAnswers) {
         size_t written;
     };
     const Case cases[] = {
-        {"yes, no, yes", {OVERWRITE_YES, OVERWRITE_NO, OVERWRITE_YES}, 0, 3, {"new a", "old", "new c"}, 2},
-        {"yes to all", {OVERWRITE_YES_TO_ALL}, 0, 1, {"new a", "new b", "new c"}, 3},
-        {"no, then yes to all", {OVERWRITE_NO, OVERWRITE_YES_TO_ALL}, 0, 2, {"old", "new b", "new c"}, 2},
-        {"no to all", {OVERWRITE_NO_TO_ALL}, 0, 1, {"old", "old", "old"}, 0},
-        {"cancel", {OVERWRITE_YES, OVERWRITE_CANCEL}, 11, 2, {"new a", "old", "old"}, 1},
+        {"yes, no, yes", {ANSWER_YES, ANSWER_NO, ANSWER_YES}, 0, 3, {"new a", "old", "new c"}, 2},
+        {"yes to all", {ANSWER_YES_TO_ALL}, 0, 1, {"new a", "new b", "new c"}, 3},
+        {"no, then yes to all", {ANSWER_NO, ANSWER_YES_TO_ALL}, 0, 2, {"old", "new b", "new c"}, 2},
+        {"no to all", {ANSWER_NO_TO_ALL}, 0, 1, {"old", "old", "old"}, 0},
+        {"cancel", {ANSWER_YES, ANSWER_CANCEL}, 11, 2, {"new a", "old", "old"}, 1},
         {"no answer overwrites", {}, 0, 3, {"new a", "new b", "new c"}, 3},
     };
     for (const auto& c : cases) {
@@ -291,14 +288,14 @@ TEST_F(EngineTest, ReadOnlyFileReplacedLockedFileReportsSharingViolation) {
     CreateDirectoryW(target.c_str(), nullptr);
     WriteBytes(target + L"a.txt", "old");
     SetFileAttributesW((target + L"a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    g_answers = {OVERWRITE_YES};
+    g_answers = {ANSWER_YES};
     CCabDecompressor engine(window);
     EXPECT_EQ(engine.ExtractCabinet(cabinets[0], target), 0);
     EXPECT_EQ(ReadBytes(target + L"a.txt"), "new");
 
     HANDLE lock = CreateFileW((target + L"a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    g_answers = {OVERWRITE_YES};
+    g_answers = {ANSWER_YES};
     CCabDecompressor locked(window);
     EXPECT_NE(locked.ExtractCabinet(cabinets[0], target), 0);
     EXPECT_EQ(locked.GetLastSystemError(), 32u);
@@ -401,7 +398,7 @@ TEST_F(EngineTest, NameThatComesTwiceIsPromptedAfterTheFirstIsComplete) {
         WriteBytes(cabinets[0], bytes);
         auto stored = DosTimeOf(folder / L"payload_twice\\dir\\first.txt");
         g_prompts = 0;
-        g_answers = {OVERWRITE_NO};
+        g_answers = {ANSWER_NO};
         std::string seen;
         bool closed = false;
         std::pair<WORD, WORD> stamped;
@@ -582,7 +579,7 @@ TEST_F(EngineTest, StopWhileThePromptIsAnsweredLeavesNoCutOffFile) {
     CreateDirectoryW(target.c_str(), nullptr);
     WriteBytes(target + L"b.txt", "old b");
     // The user cancels while the prompt is up, then answers Yes.
-    g_answers = {OVERWRITE_YES};
+    g_answers = {ANSWER_YES};
     g_onPrompt = [] { workerStopFlag = 1; };
     CCabDecompressor engine(window);
     EXPECT_EQ(engine.ExtractCabinet(cabinets[0], target), 11);

@@ -12,12 +12,12 @@
 #include "app/WorkerThread.h"
 #include "extract/CabinetInput.h"
 #include "extract/OutputWriter.h"
+#include "extract/OverwriteRule.h"
 #include "log/BuildLogFile.h"
 #include "package/ExtractorValidator.h"
 #include "package/QirvaInitalizer.h"
 #include "util/Util.h"
 
-std::atomic<int> overwriteDecision{-1};
 
 namespace {
 
@@ -133,7 +133,8 @@ bool IsSafeStoredName(const std::wstring& name) {
     return true;
 }
 
-CCabDecompressor::CCabDecompressor(HWND window) : window(window), notices(window), claimedPaths(ClaimedForm) {}
+CCabDecompressor::CCabDecompressor(HWND window, int runMode)
+    : window(window), runMode(runMode), notices(window), claimedPaths(ClaimedForm) {}
 
 CCabDecompressor::~CCabDecompressor() {
     if (context && fdiDestroy) {
@@ -503,43 +504,56 @@ INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path, bool freshFold
     // An existing file is no failure of its own.
     lastSystemError = earlierSystemError;
 
-    int decision = overwriteDecision.load();
-    if (!theInitializer.GetApplyToAll() || decision == OVERWRITE_YES || decision == OVERWRITE_NO) {
+    OverwriteFacts facts;
+    facts.attributes = GetFileAttributesW(path.c_str());
+    const unsigned long attributesError = facts.attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : 0;
+    facts.answer = overwriteAnswer;
+    facts.runMode = runMode;
+    OverwriteDecision decision = DecideOverwrite(facts);
+    if (decision.action == OverwriteAction::Ask) {
+        // The prompt sees every earlier log line; the window answers with the button pressed.
         notices.Flush();
-        CWorkerNotifier(window).Send(WM_OVERWRITE_PROMPT, 0, 0);
-        decision = overwriteDecision.load();
+        overwriteAnswer = static_cast<int>(CWorkerNotifier(window).Send(WM_OVERWRITE_PROMPT, 0, 0));
+        facts.answer = overwriteAnswer;
+        facts.answered = true;
+        decision = DecideOverwrite(facts);
     }
-    if (decision == OVERWRITE_YES_TO_ALL || decision == OVERWRITE_NO_TO_ALL) theInitializer.SetApplyToAll(1);
 
-    if (decision == OVERWRITE_YES || decision == OVERWRITE_YES_TO_ALL) {
-        replacedFile = true;
-        LogLine(LOG_INFO, function, L"Deleting file : " + path);
-        unsigned failure = CUtil::ClearReadOnly(path);
-        if (failure != 0) {
-            error.SetEngineCode(CAB_ERROR_ATTRIBUTES);
-            LogLine(LOG_INFO, function, FormatWide(L"Error Code : %d", -1));
-            LogLine(LOG_INFO, function, L"Error string : " + CUtil::GetSystemErrorText(failure));
+    switch (decision.action) {
+        case OverwriteAction::Replace: {
+            replacedFile = true;
+            LogLine(LOG_INFO, function, L"Deleting file : " + path);
+            unsigned long failure = attributesError;
+            if (failure == 0 && decision.clearReadOnly && !SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL))
+                failure = GetLastError();
+            if (failure != 0) {
+                error.SetEngineCode(CAB_ERROR_ATTRIBUTES);
+                LogLine(LOG_INFO, function, FormatWide(L"Error Code : %d", -1));
+                LogLine(LOG_INFO, function, L"Error string : " + CUtil::GetSystemErrorText(failure));
+                return -1;
+            }
+            if (DeleteFileW(path.c_str())) {
+                RecordExtractedFile(path);
+                return OpenOutput(path, 0);
+            }
+            // Open it once more only to learn why it cannot be replaced (a file in use reports 32).
+            INT_PTR probe = OpenOutput(path, 0);
+            if (probe != -1) {
+                lastSystemError = GetLastError();
+                Close(probe);
+            }
             return -1;
         }
-        if (DeleteFileW(path.c_str())) {
-            RecordExtractedFile(path);
-            return OpenOutput(path, 0);
-        }
-        // Open it once more only to learn why it cannot be replaced (a file in use reports 32).
-        INT_PTR probe = OpenOutput(path, 0);
-        if (probe != -1) {
-            lastSystemError = GetLastError();
-            Close(probe);
-        }
-        return -1;
+        case OverwriteAction::Keep:
+            LogLine(LOG_INFO, function, L"File already exists : " + path + L". No action required.");
+            theInitializer.packageFiles.push_front(path);
+            return 0;
+        case OverwriteAction::Cancel:
+            return -2;
+        case OverwriteAction::Ask:
+        case OverwriteAction::WriteOver:
+            break;
     }
-    if (decision == OVERWRITE_NO || decision == OVERWRITE_NO_TO_ALL) {
-        LogLine(LOG_INFO, function, L"File already exists : " + path + L". No action required.");
-        theInitializer.packageFiles.push_front(path);
-        return 0;
-    }
-    if (decision == OVERWRITE_CANCEL) return -2;
-    // No answer (a window without the prompt): the file is overwritten.
     RecordExtractedFile(path);
     return OpenOutput(path, _O_TRUNC);
 }
@@ -570,7 +584,7 @@ void CCabDecompressor::ListExtractedFile(const std::wstring& path) {
 bool CCabDecompressor::CreateFolderTree(const std::wstring& folder) {
     std::wstring chain = folder;
     while (!chain.empty() && chain.back() == L'\\') chain.pop_back();
-    std::wstring root = theInitializer.GetExtractPath();
+    std::wstring root = targetFolder;
     while (!root.empty() && root.back() == L'\\') root.pop_back();
     while (_wcsicmp(chain.c_str(), root.c_str()) != 0) {
         if (!listedFolders.insert(chain).second) break;

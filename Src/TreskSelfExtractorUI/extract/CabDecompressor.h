@@ -6,13 +6,13 @@
 #include <windows.h>
 #include <fdi.h>
 
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "app/RunMode.h"
 #include "app/WorkerMessages.h"
 #include "extract/CabError.h"
 #include "extract/CabinetInput.h"
@@ -21,21 +21,13 @@
 #include "extract/WindowNotices.h"
 
 
-// Answers of the overwrite prompt, written by the window that shows it.
-enum : int {
-    OVERWRITE_YES = 1000,
-    OVERWRITE_YES_TO_ALL = 1001,
-    OVERWRITE_NO = 1002,
-    OVERWRITE_NO_TO_ALL = 1003,
-    OVERWRITE_CANCEL = 1004,
-};
-extern std::atomic<int> overwriteDecision;
 // The file being extracted; the driver names it in its messages.
 std::wstring GetCurrentFilePath();
 
 class CCabDecompressor {
 public:
-    explicit CCabDecompressor(HWND window = nullptr);
+    // runMode decides whether an existing file is asked about (only the wizard shows the prompt).
+    explicit CCabDecompressor(HWND window = nullptr, int runMode = MODE_FULL_GUI);
     virtual ~CCabDecompressor();
     CCabDecompressor(const CCabDecompressor&) = delete;
     CCabDecompressor& operator=(const CCabDecompressor&) = delete;
@@ -96,6 +88,9 @@ private:
     unsigned long lastSystemError = 0;
     bool replacedFile = false;
     HWND window;
+    int runMode;
+    // The latest answer of the overwrite prompt in this extraction; an answer "to all" stands.
+    int overwriteAnswer = 0;
     // The engine's log lines and progress steps on their way to the window.
     CWindowNotices notices;
     std::wstring targetFolder;

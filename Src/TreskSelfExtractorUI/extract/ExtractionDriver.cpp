@@ -157,7 +157,7 @@ void ExtractPackage(WorkerThread& worker) {
         return;
     }
     PostLog(notifier, LOG_INFO, FormatWide(L"Extracting files from cabinet :%s", cabinet));
-    CCabDecompressor engine(worker.GetWindow());
+    CCabDecompressor engine(worker.GetWindow(), theInitializer.GetRunMode());
     engine.ExtractCabinet(cabinet, extractPath);
     std::wstring text = engine.GetErrorText();
     int code = engine.GetErrorCode();

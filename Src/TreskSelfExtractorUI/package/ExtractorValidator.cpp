@@ -87,8 +87,7 @@ std::wstring CExtractorValidator::GetFinalExtractPathParam(const std::wstring& c
     };
     if (commandLineFolder.empty()) return choose();
 
-    // A copy: the caller may hand in the initialiser's extraction path, which validation sets.
-    const std::wstring given = commandLineFolder;
+    const std::wstring& given = commandLineFolder;
     theLog.Log(LOG_INFO, function, L"Extract path from command line : %s", given);
     std::wstring result;
     int refused = usable(given, result);
@@ -133,8 +132,6 @@ int CExtractorValidator::ValidatePathAndSpaceAvailable(std::wstring& folder, int
     std::wstring message;
     if (CheckFreeSpace(folder, requiredSpace, message)) {
         CUtil::AddTrailingBackslash(folder);
-        lastFolder = folder;
-        theInitializer.SetExtractPath(folder);
         theLog.Log(LOG_INFO, function, L"Extract Path : %s", folder);
         return 0;
     }

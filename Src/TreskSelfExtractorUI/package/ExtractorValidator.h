@@ -12,13 +12,12 @@ class CExtractorValidator {
 public:
     void SetSettingsPath(const std::wstring& path) { settingsPath = path; }
     const std::wstring& GetSettingsPath() const { return settingsPath; }
-    const std::wstring& GetLastFolder() const { return lastFolder; }
 
     // Silent and Unattended: the first usable folder of the candidates, or empty.
     std::wstring GetFinalExtractPathParam(const std::wstring& commandLineFolder, const std::wstring& packageName,
                                           const std::wstring& tempFolder, int multiPart);
-    // 0 usable (folder normalised, stored here and as the initialiser's extraction path), else
-    // the path validator's code, or -1 when the drive is too small.
+    // 0 usable (folder in its normal form, ending in a backslash), else the path validator's code,
+    // or -1 when the drive is too small. The caller stores the folder it settles on.
     int ValidatePathAndSpaceAvailable(std::wstring& folder, int showMessage, int64_t requiredSpace);
     // 1 enough space, 0 not enough or unreadable; message is the text for the user.
     int CheckFreeSpace(const std::wstring& folder, int64_t requiredSpace, std::wstring& message);
@@ -48,7 +47,6 @@ private:
     std::wstring PartName(int number) const;
 
     std::wstring settingsPath;
-    std::wstring lastFolder;
     std::wstring conditionMessageKeys;
     std::wstring partPattern;    // base name, "." and the three-digit part number
     std::wstring firstPartName;

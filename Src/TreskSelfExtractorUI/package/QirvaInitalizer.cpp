@@ -365,10 +365,11 @@ int CQirvaInitalizer::InitDisplay(const CInitArguments& arguments) {
     }
     if (runMode == MODE_UNATTENDED) theValidator.ValidateSetupLangPassedFromCommandLine(arguments.setupLanguage);
     theValidator.ValidateAndSetAutolaunchFromCommandLine(arguments.autolaunch);
-    extractPath = arguments.extractPath;
-    if (!extractPath.empty())
-        theLog.Log(LOG_INFO, L"Command Line Parameters", L"Command line parameter for Extract path : %s", extractPath);
-    extractPath = theValidator.GetFinalExtractPathParam(extractPath, packageName, tempFolder, multiPart);
+    if (!arguments.extractPath.empty())
+        theLog.Log(LOG_INFO, L"Command Line Parameters", L"Command line parameter for Extract path : %s",
+                   arguments.extractPath);
+    // The Silent and Unattended folder: the first usable candidate, decided here once.
+    extractPath = theValidator.GetFinalExtractPathParam(arguments.extractPath, packageName, tempFolder, multiPart);
     theLog.Log(LOG_INFO, L"File Overwriting", L"Overwriting of the extracted files is enabled in Silent and Unattended mode");
     if (extractPath.empty()) {
         theLog.Log(LOG_ERROR, function, L"Valid Extract path could not be found");

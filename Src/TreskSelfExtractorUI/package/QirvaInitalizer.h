@@ -97,8 +97,6 @@ public:
     void SetRunFailed() { runFailed = true; }
     int GetSetupReturnCodeValid() const { return setupReturnCodeValid; }
     void SetSetupReturnCodeValid(int valid) { setupReturnCodeValid = valid; }
-    int GetApplyToAll() const { return applyToAll; }
-    void SetApplyToAll(int value) { applyToAll = value; }
     const std::wstring& GetLastCabinetName() const { return lastCabinetName; }
     void SetLastCabinetName(const std::wstring& name) { lastCabinetName = name; }
     int GetOverwriteWithoutPrompt() const { return overwriteWithoutPrompt; }
@@ -135,7 +133,6 @@ private:
     int commandLineLanguage = 1033;
     int setupLanguage = 1033;
     int overwriteWithoutPrompt = 0;
-    int applyToAll = 0;
     std::wstring lastCabinetName;
     int multiPart = 0;
     int conditionCheckSuppressed = 0;

@@ -58,7 +58,8 @@ void CDirChangePage::InitPage() {
     const bool first = IsFirstPage();
     sheet.SetBackButtonState(first, false);
     CWizardContext& context = sheet.Context();
-    if (context.chosenExtractPath.empty()) context.chosenExtractPath = theInitializer.GetExtractPath();
+    // The folder the start-up chose; from here on the edit holds what the user makes of it.
+    SetDlgItemTextW(Hwnd(), IDC_DIRCHANGE_PATH, theInitializer.GetExtractPath().c_str());
     SetControlFont(IDC_DIRCHANGE_HEADING, context.titleFont);
     for (int id : {IDC_DIRCHANGE_INFO, IDC_DIRCHANGE_LABEL, IDC_DIRCHANGE_EXTRACT_ONLY, IDC_DIRCHANGE_DELETE_ON_EXIT})
         SetControlFont(id, context.lightFont);
@@ -130,16 +131,14 @@ void CDirChangePage::ApplyControls(const LocationControls& controls) {
 }
 
 void CDirChangePage::RefreshAutolaunchControls() {
-    CWizardContext& context = sheet.Context();
     const bool ticked = IsDlgButtonChecked(Hwnd(), IDC_DIRCHANGE_EXTRACT_ONLY) == BST_CHECKED;
     ApplyControls(RefreshLocationControls(theInitializer.IsAutolaunchEnabled(), ticked, ReadDeleteBoxSettings()));
     SetFittedUiTextWithValue(IDC_DIRCHANGE_INFO, 417, L"[PRODUCTNAME]", theInitializer.GetPackageTitle());
     SetFittedUiText(IDC_DIRCHANGE_HEADING, 400);
     SetFittedUiText(IDC_DIRCHANGE_EXTRACT_ONLY, 416);
     SetFittedUiText(IDC_DIRCHANGE_DELETE_ON_EXIT, 423);
-    std::wstring expanded = CUtil::ExpandEnvironmentPath(context.chosenExtractPath);
-    if (!expanded.empty()) context.chosenExtractPath = expanded;
-    SetDlgItemTextW(Hwnd(), IDC_DIRCHANGE_PATH, context.chosenExtractPath.c_str());
+    const std::wstring expanded = CUtil::ExpandEnvironmentPath(wingui::WindowText(Item(IDC_DIRCHANGE_PATH)));
+    if (!expanded.empty()) SetDlgItemTextW(Hwnd(), IDC_DIRCHANGE_PATH, expanded.c_str());
     if (browseButton) browseButton->SetCaption(GetText(403));
     SetFittedUiText(IDC_DIRCHANGE_LABEL, 401);
 }
@@ -168,10 +167,7 @@ void CDirChangePage::BrowseForFolder() {
     PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
     if (!item) return;
     wchar_t path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(item, path) && path[0]) {
-        SetDlgItemTextW(Hwnd(), IDC_DIRCHANGE_PATH, path);
-        sheet.Context().chosenExtractPath = path;
-    }
+    if (SHGetPathFromIDListW(item, path) && path[0]) SetDlgItemTextW(Hwnd(), IDC_DIRCHANGE_PATH, path);
     CoTaskMemFree(item);
 }
 
@@ -192,7 +188,8 @@ LRESULT CDirChangePage::OnWizardNext() {
     const int64_t required =
         theValidator.GetRequiredSpace(theInitializer.GetTempFolder(), path, theInitializer.IsMultiPart());
     if (theValidator.ValidatePathAndSpaceAvailable(path, 1, required) != 0) return -1;
-    sheet.Context().chosenExtractPath = path;
+    // The one place the wizard's folder is kept: extraction and the finish page read it there.
+    theInitializer.SetExtractPath(path);
 
     ShowBrowse(false);
     const std::wstring bare = path.substr(0, path.find_last_not_of(L'\\') + 1);
@@ -201,8 +198,8 @@ LRESULT CDirChangePage::OnWizardNext() {
         prompt.DoModal(sheet.Hwnd());
         // Only Yes empties the folder. No chooses another folder; a confirmed Cancel has the
         // wizard on its way to the finish page.
-        if (prompt.GetAnswer() != 1000) {
-            if (prompt.GetAnswer() == 1002) ShowBrowse(true);
+        if (prompt.GetAnswer() != ANSWER_YES) {
+            if (prompt.GetAnswer() == ANSWER_NO) ShowBrowse(true);
             return -1;
         }
     }
@@ -210,10 +207,6 @@ LRESULT CDirChangePage::OnWizardNext() {
 }
 
 bool CDirChangePage::OnCommand(int id, int code, HWND) {
-    if (id == IDC_DIRCHANGE_PATH && code == EN_CHANGE) {
-        sheet.Context().chosenExtractPath = wingui::WindowText(Item(IDC_DIRCHANGE_PATH));
-        return true;
-    }
     if (id == IDC_DIRCHANGE_EXTRACT_ONLY && code == BN_CLICKED) {
         OnExtractOnlyClicked();
         return true;

@@ -14,8 +14,8 @@ bool CExtractionWindow::HandleExtractionMessage(UINT message, WPARAM wParam, LPA
             result = HandleWorkerLog(wParam);
             return true;
         case WM_OVERWRITE_PROMPT:
-            AskOverwrite();
-            result = 1;
+            // The worker waits in its send for the button pressed.
+            result = AskOverwrite();
             return true;
         case WM_EXTRACT_DONE:
             OnExtractDone();

@@ -18,8 +18,9 @@ public:
 protected:
     // Shows what a progress command changed (command is the worker's, update what it means).
     virtual void ShowProgress(int command, const ProgressUpdate& update) = 0;
-    // The worker asks whether an existing file is overwritten; the answer is left for it.
-    virtual void AskOverwrite() {}
+    // The worker asks whether an existing file is overwritten: the answer (util/PromptAnswer.h),
+    // or 0 from a window that asks nothing.
+    virtual int AskOverwrite() { return 0; }
     virtual void OnExtractDone() = 0;
     // The extraction failed, or (Unattended) the worker ended the run.
     virtual void OnExtractEnded() = 0;

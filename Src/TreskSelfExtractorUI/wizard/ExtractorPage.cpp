@@ -113,12 +113,12 @@ void CExtractorPage::OnExtractDone() {
     }
 }
 
-void CExtractorPage::AskOverwrite() {
+int CExtractorPage::AskOverwrite() {
     // The prompt is owned by the wizard, which stays disabled until it is answered: the worker
     // waits inside its send for the answer.
     CFileOverwrite prompt(GetCurrentFilePath());
     prompt.DoModal(sheet.Hwnd());
-    overwriteDecision = prompt.GetAnswer();
+    return prompt.GetAnswer();
 }
 
 void CExtractorPage::OnExtractEnded() { sheet.GoToFinishPage(); }

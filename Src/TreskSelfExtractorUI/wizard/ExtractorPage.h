@@ -21,7 +21,7 @@ private:
     void ShowProgress(int command, const ProgressUpdate& update) override;
     void OnExtractDone() override;
     void OnExtractEnded() override;
-    void AskOverwrite() override;
+    int AskOverwrite() override;
     void StartWorker();
 
     wingui::ProgressBar bar;

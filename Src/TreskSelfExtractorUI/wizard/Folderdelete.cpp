@@ -1,6 +1,7 @@
 #include "wizard/Folderdelete.h"
 
 #include "package/UiText.h"
+#include "util/PromptAnswer.h"
 #include "res/resource.h"
 #include "wizard/CancelRules.h"
 #include "wizard/QirvaSheet.h"
@@ -18,8 +19,8 @@ void CFolderdelete::SetTexts() {
 
 void CFolderdelete::OnAnswer(int buttonId) {
     // Yes and No are logged; Cancel is the wizard's cancel question, which logs its own outcome.
-    StoreAnswer(buttonId, PromptAnswerCode(buttonId) != 1004);
-    if (GetAnswer() != 1004) {
+    StoreAnswer(buttonId, PromptAnswerCode(buttonId) != ANSWER_CANCEL);
+    if (GetAnswer() != ANSWER_CANCEL) {
         End(GetAnswer());
         return;
     }

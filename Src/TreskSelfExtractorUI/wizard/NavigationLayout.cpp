@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "util/PromptAnswer.h"
+
 namespace {
 
 constexpr int NAV_BUTTON_HEIGHT = 30;
@@ -49,8 +51,12 @@ std::vector<PromptButton> PromptButtonRow(PromptKind kind, int dialogWidth, int 
     struct Button {
         int id, captionText;
     };
-    static const Button overwrite[] = {{1024, 702}, {1027, 703}, {1028, 704}, {1029, 705}, {2, 112}};
-    static const Button folderDelete[] = {{1024, 702}, {1028, 704}, {2, 112}};
+    static const Button overwrite[] = {{PROMPT_YES_ID, 702},
+                                           {PROMPT_YES_TO_ALL_ID, 703},
+                                           {PROMPT_NO_ID, 704},
+                                           {PROMPT_NO_TO_ALL_ID, 705},
+                                           {PROMPT_CANCEL_ID, 112}};
+    static const Button folderDelete[] = {{PROMPT_YES_ID, 702}, {PROMPT_NO_ID, 704}, {PROMPT_CANCEL_ID, 112}};
     const Button* buttons = kind == PROMPT_OVERWRITE ? overwrite : folderDelete;
     const int count = kind == PROMPT_OVERWRITE ? 5 : 3;
     const std::vector<LayoutRect> rects = PromptButtonRects(count, dialogWidth, questionBottom);
@@ -61,22 +67,22 @@ std::vector<PromptButton> PromptButtonRow(PromptKind kind, int dialogWidth, int 
 
 int PromptAnswerCode(int buttonId) {
     switch (buttonId) {
-        case 1024: return 1000;
-        case 1027: return 1001;
-        case 1028: return 1002;
-        case 1029: return 1003;
-        case 2: return 1004;
+        case PROMPT_YES_ID: return ANSWER_YES;
+        case PROMPT_YES_TO_ALL_ID: return ANSWER_YES_TO_ALL;
+        case PROMPT_NO_ID: return ANSWER_NO;
+        case PROMPT_NO_TO_ALL_ID: return ANSWER_NO_TO_ALL;
+        case PROMPT_CANCEL_ID: return ANSWER_CANCEL;
         default: return 0;
     }
 }
 
 const wchar_t* PromptAnswerLogText(int answerCode) {
     switch (answerCode) {
-        case 1000: return L"User Clicked on 'Yes' button";
-        case 1001: return L"User Clicked on 'Yes To All' button";
-        case 1002: return L"User Clicked on 'No' button";
-        case 1003: return L"User Clicked on 'No To All' button";
-        case 1004: return L"User Clicked on 'Cancel' button";
+        case ANSWER_YES: return L"User Clicked on 'Yes' button";
+        case ANSWER_YES_TO_ALL: return L"User Clicked on 'Yes To All' button";
+        case ANSWER_NO: return L"User Clicked on 'No' button";
+        case ANSWER_NO_TO_ALL: return L"User Clicked on 'No To All' button";
+        case ANSWER_CANCEL: return L"User Clicked on 'Cancel' button";
         default: return L"";
     }
 }

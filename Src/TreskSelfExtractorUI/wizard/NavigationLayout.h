@@ -45,14 +45,21 @@ struct PromptButton {
     LayoutRect rect;
 };
 enum PromptKind { PROMPT_OVERWRITE, PROMPT_FOLDER_DELETE };
-// Overwrite: Yes 1024 (702), Yes to All 1027 (703), No 1028 (704), No to All 1029 (705),
-// Cancel 2 (112). Folder delete: Yes 1024 (702), No 1028 (704), Cancel 2 (112).
+// The prompt buttons' control ids.
+enum : int {
+    PROMPT_YES_ID = 1024,
+    PROMPT_YES_TO_ALL_ID = 1027,
+    PROMPT_NO_ID = 1028,
+    PROMPT_NO_TO_ALL_ID = 1029,
+    PROMPT_CANCEL_ID = 2,
+};
+// Overwrite: Yes (702), Yes to All (703), No (704), No to All (705), Cancel (112). Folder delete:
+// Yes (702), No (704), Cancel (112).
 std::vector<PromptButton> PromptButtonRow(PromptKind kind, int dialogWidth, int questionBottom);
 // The rectangles alone for count buttons.
 std::vector<LayoutRect> PromptButtonRects(int count, int dialogWidth, int questionBottom);
 
-// The answer a prompt button stores (1000 Yes, 1001 Yes to All, 1002 No, 1003 No to All,
-// 1004 Cancel; 0 for an id that is not a prompt button) and the level-8 log text of an answer
-// (empty for an unknown code).
+// The answer a prompt button stores (util/PromptAnswer.h; 0 for an id that is not a prompt
+// button) and the level-8 log text of an answer (empty for an unknown code).
 int PromptAnswerCode(int buttonId);
 const wchar_t* PromptAnswerLogText(int answerCode);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "res/resource.h"
+#include "wizard/NavigationLayout.h"
 #include "wizard/WizardColours.h"
 
 #include <windowsx.h>
@@ -18,15 +20,15 @@ const wchar_t* const kObjectProperty = L"TreskQirvaButton";
 // The ids whose release is reported to the owner; any other skinned button ignores clicks.
 bool ReportsClicks(int id) {
     switch (id) {
-        case 2:
-        case 1001:
-        case 1024:
-        case 1027:
-        case 1028:
-        case 1029:
-        case 12323:
-        case 12324:
-        case 12325:
+        case NAV_CANCEL_ID:  // also the prompts' Cancel
+        case IDC_DIRCHANGE_BROWSE:
+        case PROMPT_YES_ID:
+        case PROMPT_YES_TO_ALL_ID:
+        case PROMPT_NO_ID:
+        case PROMPT_NO_TO_ALL_ID:
+        case NAV_BACK_ID:
+        case NAV_NEXT_ID:
+        case NAV_FINISH_ID:
             return true;
         default:
             return false;

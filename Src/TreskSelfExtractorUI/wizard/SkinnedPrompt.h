@@ -12,12 +12,13 @@
 
 #include "WinGui/Dialog.h"
 #include "WinGui/Gdi.h"
+#include "util/PromptAnswer.h"
 #include "wizard/NavigationLayout.h"
 #include "wizard/QirvaButton.h"
 
 class CSkinnedPrompt : public wingui::Dialog {
 public:
-    // The answer code of the button pressed (1000..1004); 2 until one is pressed.
+    // The answer of the button pressed (util/PromptAnswer.h); ANSWER_NONE until one is pressed.
     int GetAnswer() const { return answer; }
 
 protected:
@@ -51,7 +52,7 @@ private:
     const wchar_t* logTag;
     wingui::Font lightFont;
     wingui::Bitmap picture;
-    int answer = 2;
+    int answer = ANSWER_NONE;
     HHOOK keyHook = nullptr;
     std::vector<std::unique_ptr<CQirvaButton>> buttons;
     static CSkinnedPrompt* active;

@@ -27,9 +27,9 @@ void CUnattendedExtracter::OnScaleChanged() {
 
 INT_PTR CUnattendedExtracter::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = Hwnd();
-    // This window asks no overwrite question; only the wizard's progress page does.
+    // This window asks no overwrite question (it answers none); only the wizard's progress page does.
     LRESULT result = 0;
-    if (message != WM_OVERWRITE_PROMPT && HandleExtractionMessage(message, wParam, lParam, result)) {
+    if (HandleExtractionMessage(message, wParam, lParam, result)) {
         SetResult(result);
         return TRUE;
     }

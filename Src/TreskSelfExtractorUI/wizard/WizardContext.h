@@ -27,8 +27,8 @@ struct CWizardContext {
     int userUiLanguage = 1033;
     int osCheckedBeforeExtraction = 0;  // the supported systems were checked before extraction
 
-    // Choices made on the location page.
-    std::wstring chosenExtractPath;  // empty until the page first initialises
+    // Choices made on the location page (the folder it settles on is the initialiser's
+    // extraction path).
     int extractOnly = 0;             // the extract-only box is ticked
     int* deleteOnExit = nullptr;     // the application's delete-on-exit choice, read at exit
 };
