@@ -2,6 +2,7 @@
 
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
+#include "package/ResultCode.h"
 #include "package/Settings.h"
 #include "util/Util.h"
 
@@ -64,7 +65,7 @@ int CReturnCodeMessages::SetFinishMessage(int returnCode, const std::wstring& la
     }
     std::wstring message = found->second;
     if (StartsWithNoCase(message, L"error:")) {
-        theInitializer.SetPackageResultCode(-6);
+        theInitializer.SetPackageResultCode(RESULT_SETUP_ERROR);
         message = message.substr(6);
         theLog.Log(LOG_ERROR, function, L"Error while installation. Message Configuerd : %s", message);
         finishMessages[L"ERROR"] = message;

@@ -19,6 +19,7 @@ using std::min;
 #include "log/BuildLogFile.h"
 #include "package/Languages.h"
 #include "package/QirvaInitalizer.h"
+#include "package/ResultCode.h"
 #include "package/Settings.h"
 #include "package/UiText.h"
 #include "util/Util.h"
@@ -44,9 +45,8 @@ int CTreskSelfExtractorUIApp::InitInstance() {
     Gdiplus::GdiplusStartupInput gdiplusInput;
     Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
 
-    // 2. Dialog font choice for Chinese, Korean and Japanese user interfaces.
-    int uiLanguage = CUtil::GetUserUILanguage();
-    if (uiLanguage == 1028 || uiLanguage == 2052 || uiLanguage == 1042 || uiLanguage == 1041) cjkUi = 1;
+    // 2. The dialog font stays for every user interface language: the dialog font maps to the
+    //    system's interface font of the language, which has the glyphs that a fixed face may lack.
 
     // 3. Command line.
     CExtractorCommandOpt commandLine;
@@ -81,8 +81,7 @@ int CTreskSelfExtractorUIApp::InitInstance() {
     // 7. Package temporary folder.
     std::wstring message = CreateQirvaTempDir();
     if (!message.empty()) {
-        applicationName = GetText(103);
-        SetMessageBoxCaption(applicationName);
+        SetMessageBoxCaption(GetText(103));
         if (GetRunMode() == MODE_FULL_GUI) AppMessageBox(message, MB_OK | MB_ICONERROR);
         Quit(-1, -1, L"");
     }
@@ -92,10 +91,8 @@ int CTreskSelfExtractorUIApp::InitInstance() {
     if (extracted != 0) Quit(-1, extracted, L"");
 
     // 9. Fonts of the user interface.
-    headingLogFont = {L"Tahoma", 16, 600};
-    statusLogFont = {L"Tahoma", 15, 100};
-    headingFont.Reset(wingui::CreateSimpleFont(headingLogFont.face, headingLogFont.height, headingLogFont.weight));
-    statusFont.Reset(wingui::CreateSimpleFont(statusLogFont.face, statusLogFont.height, statusLogFont.weight));
+    headingFont.Reset(wingui::CreateSimpleFont(L"Tahoma", 16, 600));
+    statusFont.Reset(wingui::CreateSimpleFont(L"Tahoma", 15, 100));
 
     // 10. Package initialisation.
     CInitArguments arguments;
@@ -111,15 +108,13 @@ int CTreskSelfExtractorUIApp::InitInstance() {
     // 11. Keep the settings file from being changed while the run goes on.
     LockSettingsFile();
 
-    // 12, 13. Band images.
+    // 12, 13. Band images: copies for the wizard, which decodes and draws them itself.
     CopyBandImage(L"BOTTOMImage", bottomImagePath);
     CopyBandImage(L"TopImage", topImagePath);
-    LoadTopImage();
 
     // 14. Package title.
     displayName = theInitializer.GetPackageTitle();
-    applicationName = displayName;
-    SetMessageBoxCaption(applicationName);
+    SetMessageBoxCaption(displayName);
     theLog.Log(LOG_INFO, L"Display Name", L"%s", displayName);
 
     // 15. Administrator rights.
@@ -143,16 +138,16 @@ int CTreskSelfExtractorUIApp::InitInstance() {
     ValidateOSBeforeExtraction();
 
     // 18. Front end.
-    if (initResult == 520) {
+    if (initResult == INIT_WITHOUT_WIZARD) {
         RunUnattended();
-    } else if (initResult != -1) {
+    } else if (initResult != INIT_FAILED) {
         theInitializer.SetSetupLanguage(GetDefaultSetupLanguage());
         LoadLanguageFile(theInitializer.GetSetupLanguage(), theInitializer.GetTempFolder());
         std::wstring errorText;
         unsigned long code = ComputeFileHash(theInitializer.GetSettingsPath(), settingsHash, errorText);
         if (code != 0)
             theLog.Log(LOG_WARNING, kInitInstance, L"%s : Return Code : %d", errorText, static_cast<int>(code));
-        RunWizard(initResult);
+        RunWizard(initResult == INIT_WIZARD ? 1 : 0);
     }
 
     // 19. The guard and the command line end with this function.
@@ -271,7 +266,7 @@ void CTreskSelfExtractorUIApp::RunWizard(int defaultPathUsable) {
     choice.autoLaunchInstallationDialog = GetSettingString(settings, L"Runtime", L"AutoLaunchInstallationDialog");
     choice.conditionCheckSuppressed = theInitializer.GetConditionCheckSuppressed() == 1;
     choice.defaultPathUsable = defaultPathUsable == 1;
-    theInitializer.SetPackageResultCode(-1);
+    theInitializer.SetPackageResultCode(RESULT_FAILED);
     if (!choice.conditionCheckSuppressed)
         choice.conditionsFulfilled = theValidator.CheckConditions(theInitializer.GetSetupLanguage()) == 1;
 
@@ -285,7 +280,6 @@ void CTreskSelfExtractorUIApp::RunWizard(int defaultPathUsable) {
     context.settingsHash = settingsHash;
     context.passwordRequired = passwordRequired;
     context.expectedPassword = extractionPassword;
-    context.cjkUi = cjkUi;
     context.defaultPathUsable = defaultPathUsable;
     context.userUiLanguage = CUtil::GetUserUILanguage();
     context.osCheckedBeforeExtraction = osCheckedBeforeExtraction;
@@ -298,7 +292,6 @@ void CTreskSelfExtractorUIApp::RunWizard(int defaultPathUsable) {
                    CUtil::GetSystemErrorText(GetLastError()));
         theInitializer.SetRunFailed();
     }
-    mainWindow = nullptr;
 }
 
 void CTreskSelfExtractorUIApp::RunUnattended() {
@@ -317,12 +310,6 @@ void CTreskSelfExtractorUIApp::CopyBandImage(const wchar_t* key, std::wstring& c
     DWORD length = GetEnvironmentVariableW(L"temp", userTemp, MAX_PATH);
     std::wstring copy = FormatWide(L"%s\\%s", std::wstring(userTemp, length < MAX_PATH ? length : 0), fileName);
     copyPath = (length > 0 && length < MAX_PATH && CopyFileW(source.c_str(), copy.c_str(), FALSE)) ? copy : source;
-}
-
-void CTreskSelfExtractorUIApp::LoadTopImage() {
-    if (topImagePath.empty() || !gdiplusToken) return;
-    Gdiplus::GpImage* image = nullptr;
-    if (Gdiplus::DllExports::GdipLoadImageFromFile(topImagePath.c_str(), &image) == Gdiplus::Ok) topImage = image;
 }
 
 void CTreskSelfExtractorUIApp::LockSettingsFile() {
@@ -359,16 +346,10 @@ void CTreskSelfExtractorUIApp::DeletePackageTempFolder() {
 
 void CTreskSelfExtractorUIApp::ReleaseAppResources() {
     UnlockSettingsFile();
-    mainWindow = nullptr;
     SetMessageBoxMainWindow(nullptr);
-    if (topImage) {
-        Gdiplus::DllExports::GdipDisposeImage(static_cast<Gdiplus::GpImage*>(topImage));
-        topImage = nullptr;
-    }
     for (const std::wstring* path : {&topImagePath, &bottomImagePath})
         if (!path->empty() && CUtil::FileExists(*path)) DeleteFileW(path->c_str());
-    applicationName.clear();
-    SetMessageBoxCaption(applicationName);
+    SetMessageBoxCaption(L"");
     LanguageTextTable().clear();
     theLog.Finish();
     theLog.WriteRaw(L"%s\n", LOG_END_BANNER);

@@ -13,12 +13,6 @@
 
 class CExtractorCommandOpt;
 
-struct CLogFontSpec {
-    std::wstring face;
-    int height = 0;
-    int weight = 0;
-};
-
 class CTreskSelfExtractorUIApp : public CLaunchHost {
 public:
     int InitInstance();
@@ -26,7 +20,6 @@ public:
     [[noreturn]] void Quit(int levelFlag, int exitCode, const std::wstring& message);
 
     int GetRunMode() const;
-    int IsSilentOrUnattended() const { return silentFlag == 1 || unattendedFlag == 1; }
 
     std::wstring CreateQirvaTempDir();
     int GetCheckAdmin();
@@ -42,13 +35,7 @@ public:
     void ReleaseAppResources();
     void EndSession();
 
-    HWND GetMainWindow() const { return mainWindow; }
-    const std::wstring& GetApplicationName() const { return applicationName; }
-    WorkerThread& GetWorkerThread() { return workerThread; }
     CReturnCodeMessages& GetReturnCodes() override { return returnCodes; }
-    const CLogFontSpec& GetHeadingLogFont() const { return headingLogFont; }
-    const CLogFontSpec& GetStatusLogFont() const { return statusLogFont; }
-    int IsCjkUi() const { return cjkUi; }
     int GetOsVerdict() override { return osVerdict; }
     int GetDeleteOnExit() override { return deleteOnExit; }
     void SetDeleteOnExit(int value) { deleteOnExit = value; }
@@ -56,25 +43,18 @@ public:
 
 private:
     void CopyBandImage(const wchar_t* key, std::wstring& copyPath);
-    void LoadTopImage();
 
     int silentFlag = 0;
     int unattendedFlag = 0;
-    int cjkUi = 0;
     int anotherInstance = 0;
     ULONG_PTR gdiplusToken = 0;
     bool oleInitialized = false;
     std::wstring displayName;
-    std::wstring applicationName;
-    CLogFontSpec headingLogFont;
-    CLogFontSpec statusLogFont;
-    // The two fonts made from them, handed to the windows.
+    // The heading and status fonts, handed to the windows.
     wingui::Font headingFont;
     wingui::Font statusFont;
     std::wstring topImagePath;
     std::wstring bottomImagePath;
-    void* topImage = nullptr;
-    HWND mainWindow = nullptr;
     HANDLE settingsLock = INVALID_HANDLE_VALUE;
     std::wstring extractionPassword;
     std::wstring passwordRequired;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "app/TreskSelfExtractorUIApp.h"
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
 #include "util/Util.h"

@@ -11,6 +11,7 @@
 #include "package/ExtractorValidator.h"
 #include "package/Languages.h"
 #include "package/QirvaInitalizer.h"
+#include "package/ResultCode.h"
 #include "package/UiText.h"
 #include "util/Util.h"
 
@@ -28,10 +29,10 @@ void PostLog(const CWorkerNotifier& notifier, int level, const std::wstring& tex
     }
 }
 
-// Ends the extraction as failed. Every failure but the user's cancel (result code 11) also marks
-// the run as failed, which the exit code reports.
+// Ends the extraction as failed. Every failure but the user's cancel also marks the run as
+// failed, which the exit code reports.
 void PostFailure(const CWorkerNotifier& notifier) {
-    if (theInitializer.GetPackageResultCode() != 11) theInitializer.SetRunFailed();
+    if (theInitializer.GetPackageResultCode() != RESULT_CANCELLED) theInitializer.SetRunFailed();
     notifier.Notify(WM_EXTRACT_FAILED, 0, 0);
 }
 
@@ -145,7 +146,7 @@ void ExtractPackage(WorkerThread& worker) {
 
     std::wstring cabinet = folder + name;
     if (!CUtil::FileExists(cabinet)) {
-        theInitializer.SetPackageResultCode(-2);
+        theInitializer.SetPackageResultCode(RESULT_MISSING_PART);
         theInitializer.SetLastCabinetName(cabinet);
         // A single-file package whose program file holds no payload entry has no part files
         // either: say what is missing instead of naming a part file.
@@ -173,7 +174,7 @@ void ExtractPackage(WorkerThread& worker) {
     if (code == 1) {
         message = ErrorMessage(1, folder + engine.GetNextCabinetName());
     } else if (engine.GetLastSystemError() != 0) {
-        theInitializer.SetPackageResultCode(-1);
+        theInitializer.SetPackageResultCode(RESULT_FAILED);
         message = ErrorMessage(static_cast<int>(engine.GetLastSystemError()), GetCurrentFilePath());
     } else if (code == 8 || code == 39) {
         message = ErrorMessage(code, L"");

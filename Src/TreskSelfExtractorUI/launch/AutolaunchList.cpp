@@ -7,6 +7,7 @@
 #include "cleanup/DeleteOnExit.h"
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
+#include "package/ResultCode.h"
 #include "package/Settings.h"
 
 namespace {
@@ -80,7 +81,7 @@ void GetAutolaunchApps(const std::wstring& languageSection, int runMode, int del
         theLog.Log(LOG_INFO, kFunction, L"%s : %s", launchKey, value);
         std::wstring launchPath = FormatWide(L"%s\\%s", extractPath, value);
         if (CUtil::CheckPathLength(launchPath, L"900") != 1) {
-            theInitializer.SetPackageResultCode(-1);
+            theInitializer.SetPackageResultCode(RESULT_FAILED);
             theLog.Log(LOG_ERROR, L"Folder depth is too large to run the setup.", L"%s", launchPath);
             failed = true;
             break;
@@ -88,7 +89,7 @@ void GetAutolaunchApps(const std::wstring& languageSection, int runMode, int del
         if (!CUtil::FileExists(launchPath)) {
             // A missing program fails the whole list, but the later numbers are still examined;
             // a single-launch package goes on with AutoLaunch1.
-            theInitializer.SetPackageResultCode(2);
+            theInitializer.SetPackageResultCode(RESULT_SETUP_NOT_FOUND);
             theLog.Log(LOG_ERROR, L"File for launching the setup not found : ", L"%s", launchPath);
             failed = true;
             ++number;

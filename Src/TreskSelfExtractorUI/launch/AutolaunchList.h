@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "app/RunMode.h"
 #include "util/Util.h"
 
 // "/DeleteOnFinish=" and the quoted path of the hand-over file in the extraction folder (which
@@ -23,7 +24,7 @@ struct CEntryArgumentInput {
     std::wstring silent;       // language section: LaunchEXEParams[n]Silent
     std::wstring unattended;   // language section: LaunchEXEParams[n]Unattended
     std::wstring mode;         // [Runtime] Mode
-    int runMode = 510;
+    int runMode = MODE_FULL_GUI;
     int deleteOnExit = 0;
     int assistantPresent = 0;  // the entry starts a frame setup whose assistant lies beside it
     std::wstring handOverArgument;
@@ -42,7 +43,7 @@ int FinishHandOver(TextList& parameterList, const std::wstring& handOverTail);
 class CReturnCodeMessages;
 
 // Fills the launch list ("AutoLaunch[n]:path") and the parameter list from the package settings
-// for a run mode (510 Full GUI, 520 Unattended, 530 Silent) and the user's delete-on-exit choice;
+// for a run mode (app/RunMode.h) and the user's delete-on-exit choice;
 // the return-code messages of each entry go to returnCodes when given. The lists are passed in
 // empty. A launch path that is missing or too deep empties the launch list at the end and sets
 // the package result code.

@@ -11,6 +11,7 @@
 #include "launch/LaunchApplication.h"
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
+#include "package/ResultCode.h"
 #include "package/Settings.h"
 
 std::atomic<int> setupReturnedFlag{1};
@@ -90,7 +91,7 @@ int HandleLaunchSetup(CLaunchHost& host, CLaunchWizard* wizard) {
                 theInitializer.SetOSMessage(theOSValidator.GetOSMessage());
                 if (AppMessageBox(theInitializer.GetOSMessage(), MB_YESNO | MB_ICONEXCLAMATION) == IDNO) {
                     theLog.Log(LOG_ERROR, function, L"Current operating system  not supported");
-                    theInitializer.SetPackageResultCode(11);
+                    theInitializer.SetPackageResultCode(RESULT_CANCELLED);
                     result = LAUNCH_CLOSE_WIZARD;
                     aborted = true;
                 }
@@ -135,7 +136,7 @@ int LaunchMultipleApplications(CLaunchHost& host, const std::wstring& languageSe
         std::wstring launchPath = colon == std::wstring::npos ? std::wstring() : launch->substr(colon + 1);
         theLog.Log(LOG_INFO, function, L"Launching - %s", launchPath);
         if (!CUtil::FileExists(launchPath)) {
-            theInitializer.SetPackageResultCode(-4);
+            theInitializer.SetPackageResultCode(RESULT_LAUNCH_FAILED);
             theLog.Log(LOG_ERROR, L"File for launching the setup not found : ", L"%s", launchPath);
             result = -1;
             continue;
@@ -163,7 +164,7 @@ int LaunchMultipleApplications(CLaunchHost& host, const std::wstring& languageSe
                 theLog.Log(LOG_INFO, function, L"Return code of - %s is %d", launchPath, exitCode);
             }
         } else {
-            theInitializer.SetPackageResultCode(-4);
+            theInitializer.SetPackageResultCode(RESULT_LAUNCH_FAILED);
             exitCode = -1;
             theLog.Log(LOG_ERROR, function, L"%s", errorText);
         }

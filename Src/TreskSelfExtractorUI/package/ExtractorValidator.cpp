@@ -229,7 +229,6 @@ void CExtractorValidator::ValidateSetupLangPassedFromCommandLine(const std::wstr
             theLog.Log(LOG_INFO, kCommandLine,
                        L"Invalid Command line parameter for SetupLanguage. English taken as default SetupLanguage");
     }
-    theInitializer.SetCommandLineLanguage(language);
     SetLanguaeForProgressBar(language);
 }
 

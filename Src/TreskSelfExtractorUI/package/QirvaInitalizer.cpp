@@ -325,7 +325,8 @@ void CQirvaInitalizer::SetBufferSize() {
     GlobalMemoryStatus(&status);
     uint32_t memory = static_cast<uint32_t>(status.dwTotalPhys);
     uint32_t factor = static_cast<uint32_t>(std::ceil(static_cast<double>(memory) / 134217728.0));
-    bufferSize = static_cast<uint32_t>(base) * factor;
+    // Reported for the package's makers only: the payload is copied with its own fixed buffer.
+    const uint32_t bufferSize = static_cast<uint32_t>(base) * factor;
     theLog.Log(LOG_DETAIL, function, L"Calculated BufferSize : %u", bufferSize);
 }
 
@@ -356,12 +357,12 @@ int CQirvaInitalizer::EvaluateStartupConditions() {
 
 int CQirvaInitalizer::InitDisplay(const CInitArguments& arguments) {
     const wchar_t* function = L"CQirvaInitalizer::InitDisplay";
-    if (runMode == MODE_FULL_GUI) return ValidateAndCheckExtractPath();
+    if (runMode == MODE_FULL_GUI) return ValidateAndCheckExtractPath() == 1 ? INIT_WIZARD : INIT_WIZARD_FOLDER_UNUSABLE;
 
     int passed = conditionCheckSuppressed == 0 ? EvaluateStartupConditions() : 1;
     if (!passed) {
         theLog.Log(LOG_ERROR, function, L"Condition not satisfied");
-        return -1;
+        return INIT_FAILED;
     }
     if (runMode == MODE_UNATTENDED) theValidator.ValidateSetupLangPassedFromCommandLine(arguments.setupLanguage);
     theValidator.ValidateAndSetAutolaunchFromCommandLine(arguments.autolaunch);
@@ -374,9 +375,9 @@ int CQirvaInitalizer::InitDisplay(const CInitArguments& arguments) {
     if (extractPath.empty()) {
         theLog.Log(LOG_ERROR, function, L"Valid Extract path could not be found");
         runFailed = true;
-        return -1;
+        return INIT_FAILED;
     }
-    return 520;
+    return INIT_WITHOUT_WIZARD;
 }
 
 int CQirvaInitalizer::ValidateAndCheckExtractPath() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RunMode.h"
 #include "util/PathList.h"
 #include "util/Util.h"
 
@@ -19,6 +20,15 @@ struct DriveFacts {
 // The drives that can take the package temporary folder, nearest to Z: first.
 TextList TempFolderDrives(const std::vector<DriveFacts>& drives, int64_t requiredBytes);
 
+// What initialisation tells the application to do: show the wizard (with the default folder
+// usable or not), run without it (Silent and Unattended), or end.
+enum InitOutcome : int {
+    INIT_FAILED = -1,
+    INIT_WIZARD_FOLDER_UNUSABLE = 0,
+    INIT_WIZARD = 1,
+    INIT_WITHOUT_WIZARD = 520,
+};
+
 struct CInitArguments {
     int debug = 0;
     int noConditionCheck = 0;
@@ -26,7 +36,7 @@ struct CInitArguments {
     std::wstring extractPath;
     std::wstring autolaunch;
     std::wstring setupLanguage;
-    int runMode = 510;
+    int runMode = MODE_FULL_GUI;
 };
 
 class CQirvaInitalizer {
@@ -55,7 +65,6 @@ public:
     static std::wstring GetLogFolder();
     // The extraction log's path for a [LogFiles] ExtractLogFileName value.
     std::wstring ExtractionLogPath(const std::wstring& name) const;
-    const std::wstring& GetMasterLogPath() const { return masterLogPath; }
 
     int GetRunMode() const { return runMode; }
     // Known from the command line before initialisation; Init sets it again.
@@ -63,7 +72,6 @@ public:
     const std::wstring& GetTempFolder() const { return tempFolder; }
     void SetTempFolder(const std::wstring& folder);
     const std::wstring& GetSettingsPath() const { return settingsPath; }
-    const std::wstring& GetPackageName() const { return packageName; }
     const std::wstring& GetPackageTitle() const { return packageTitle; }
     const std::wstring& GetExtractPath() const { return extractPath; }
     void SetExtractPath(const std::wstring& path) { extractPath = path; }
@@ -71,8 +79,6 @@ public:
     void SetOSMessage(const std::wstring& message) { osMessage = message; }
     int GetSetupLanguage() const { return setupLanguage; }
     void SetSetupLanguage(int language) { setupLanguage = language; }
-    int GetCommandLineLanguage() const { return commandLineLanguage; }
-    void SetCommandLineLanguage(int language) { commandLineLanguage = language; }
     int GetNoOSCheck() const { return noOSCheck; }
     int IsAutolaunchEnabled() const { return autolaunchEnabled; }
     void SetAutolaunchEnabled(int enabled) { autolaunchEnabled = enabled; }
@@ -80,7 +86,6 @@ public:
     int GetExitOnAutolaunchFailure() const { return exitOnAutolaunchFailure; }
     // [Runtime] ReturnSetupExitCode=1: the last setup's own code becomes the process exit code.
     bool GetReturnSetupExitCode() const { return returnSetupExitCode; }
-    int GetAllowChangeTarget() const { return allowChangeTarget; }
     int GetFrameDeletesOnExit() const { return frameDeletesOnExit; }
     void SetFrameDeletesOnExit(int value) { frameDeletesOnExit = value; }
     int GetConditionCheckSuppressed() const { return conditionCheckSuppressed; }
@@ -88,7 +93,6 @@ public:
     int IsMultiPart() const { return multiPart; }
     uint16_t GetCabinetSetId() const { return cabinetSetId; }
     void SetCabinetSetId(uint16_t setId) { cabinetSetId = setId; }
-    uint32_t GetBufferSize() const { return bufferSize; }
     int GetPackageResultCode() const { return packageResultCode; }
     void SetPackageResultCode(int code) { packageResultCode = code; }
     // Set when the run ends without the package extracted because of an error (not the user's
@@ -99,8 +103,6 @@ public:
     void SetSetupReturnCodeValid(int valid) { setupReturnCodeValid = valid; }
     const std::wstring& GetLastCabinetName() const { return lastCabinetName; }
     void SetLastCabinetName(const std::wstring& name) { lastCabinetName = name; }
-    int GetOverwriteWithoutPrompt() const { return overwriteWithoutPrompt; }
-    void SetOverwriteWithoutPrompt(int value) { overwriteWithoutPrompt = value; }
 
     // Files and folders that extraction wrote, newest first; the clean-up works from them. One
     // entry per file of the package: kept compact (util/PathList.h), the two lists of files in one
@@ -117,7 +119,7 @@ private:
 
     std::wstring masterLogPath;
     std::wstring extractPath;
-    int runMode = 510;
+    int runMode = MODE_FULL_GUI;
     std::wstring tempFolder;
     std::wstring settingsPath;
     std::wstring packageName;
@@ -129,10 +131,7 @@ private:
     int packageResultCode = 0;
     bool runFailed = false;
     uint16_t cabinetSetId = 0;
-    uint32_t bufferSize = 5242880;
-    int commandLineLanguage = 1033;
     int setupLanguage = 1033;
-    int overwriteWithoutPrompt = 0;
     std::wstring lastCabinetName;
     int multiPart = 0;
     int conditionCheckSuppressed = 0;

@@ -5,6 +5,7 @@
 #include "launch/Launcher.h"
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
+#include "package/ResultCode.h"
 #include "package/UiText.h"
 #include "res/resource.h"
 #include "wizard/CompletionDecision.h"
@@ -49,7 +50,7 @@ void CAutoLaunchSilentPage::InitPage() {
                    CUtil::GetSystemErrorText(static_cast<unsigned long>(-error)));
         // No setup ran: the finish page says the installation is not complete, as for a setup
         // that could not be started, and the run ends as failed.
-        theInitializer.SetPackageResultCode(-4);
+        theInitializer.SetPackageResultCode(RESULT_LAUNCH_FAILED);
         theInitializer.SetRunFailed();
         sheet.GoToFinishPage();
     }

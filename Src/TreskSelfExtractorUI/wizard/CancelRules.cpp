@@ -1,4 +1,5 @@
 #include "wizard/CancelRules.h"
+#include "package/ResultCode.h"
 
 namespace {
 
@@ -43,11 +44,11 @@ CancelConfirmedAction OnCancelConfirmed(WizardPageKind page) {
             break;
         case PAGE_REQUIREMENTS:
             // Leaving with unmet conditions is reported like a failed condition check.
-            action.resultCode = -1;
+            action.resultCode = RESULT_FAILED;
             break;
         case PAGE_AUTOLAUNCH:
             action.logText = L"User canceled the AutoLaunch Installation Dialog";
-            action.resultCode = 12;
+            action.resultCode = RESULT_LAUNCH_CANCELLED;
             action.runLaunchFinished = true;
             action.returnValue = CANCEL_CONFIRMED_AUTOLAUNCH;
             break;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "package/ResultCode.h"
 #include "wizard/PageChoice.h"
 
 // Results of the cancel question.
@@ -30,7 +31,8 @@ int CancelQuestionResult(WizardPageKind page, int answer);
 
 // What a confirmed cancel does on a page. Always: set the worker stop flag first.
 struct CancelConfirmedAction {
-    int resultCode = 11;          // package result code: 11, -1 on the requirements page, 12 on the autolaunch page
+    int resultCode = RESULT_CANCELLED;  // package result code: RESULT_FAILED on the requirements page,
+                                        // RESULT_LAUNCH_CANCELLED on the autolaunch page
     std::wstring logText;         // level 8, tag "ConfirmCancel"; empty on the requirements page
     bool stopExtraction = false;  // progress page: set the extraction-cancelled flag, log, stop the
                                   // extraction thread, then set the stop flag again

@@ -3,6 +3,7 @@
 #include "checks/Condition.h"
 #include "package/ExtractorValidator.h"
 #include "package/QirvaInitalizer.h"
+#include "package/ResultCode.h"
 #include "package/Settings.h"
 #include "package/SettingsIntegrity.h"
 #include "package/UiText.h"
@@ -64,7 +65,7 @@ LRESULT CConditionCheck::OnWizardNext() {
         UpdateWindow(Hwnd());
         Sleep(100);
         SetPageTexts();
-        theInitializer.SetPackageResultCode(-1);
+        theInitializer.SetPackageResultCode(RESULT_FAILED);
         return -1;
     }
     passed = true;

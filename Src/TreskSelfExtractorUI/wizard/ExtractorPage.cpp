@@ -9,6 +9,7 @@
 #include "launch/Launcher.h"
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
+#include "package/ResultCode.h"
 #include "package/Settings.h"
 #include "package/UiText.h"
 #include "res/resource.h"
@@ -50,7 +51,7 @@ void CExtractorPage::StartWorker() {
     if (error != 0) {
         theLog.Log(LOG_ERROR, L"CExtractorPage", L"The extraction could not be started : %s",
                    CUtil::GetSystemErrorText(static_cast<unsigned long>(-error)));
-        theInitializer.SetPackageResultCode(-1);
+        theInitializer.SetPackageResultCode(RESULT_FAILED);
         theInitializer.SetRunFailed();
         sheet.GoToFinishPage();
     }

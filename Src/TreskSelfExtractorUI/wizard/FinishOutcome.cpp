@@ -1,5 +1,6 @@
 #include "wizard/FinishOutcome.h"
 
+#include "package/ResultCode.h"
 #include "wizard/TextFitting.h"
 
 namespace {
@@ -13,22 +14,22 @@ FinishOutcome DecideFinishOutcome(const FinishOutcomeInputs& inputs) {
     outcome.picture = FINISH_PICTURE_ERROR;
     outcome.errorShown = 1;
     switch (inputs.resultCode) {
-        case 11: outcome.textIds = {601}; outcome.split = true; break;
-        case 12: outcome.textIds = {614}; outcome.split = true; break;
-        case 2: outcome.textIds = {605, CHECK_LOG_TEXT}; break;
-        case -2: outcome.textIds = {607, CHECK_LOG_TEXT}; break;
-        case -3: outcome.textIds = {608, CHECK_LOG_TEXT}; break;
-        case -5: outcome.textIds = {615, CHECK_LOG_TEXT}; break;
-        case -4:
+        case RESULT_CANCELLED: outcome.textIds = {601}; outcome.split = true; break;
+        case RESULT_LAUNCH_CANCELLED: outcome.textIds = {614}; outcome.split = true; break;
+        case RESULT_SETUP_NOT_FOUND: outcome.textIds = {605, CHECK_LOG_TEXT}; break;
+        case RESULT_MISSING_PART: outcome.textIds = {607, CHECK_LOG_TEXT}; break;
+        case RESULT_INVALID_PART: outcome.textIds = {608, CHECK_LOG_TEXT}; break;
+        case RESULT_CORRUPT_PART: outcome.textIds = {615, CHECK_LOG_TEXT}; break;
+        case RESULT_LAUNCH_FAILED:
             outcome.textIds = {611, CHECK_LOG_TEXT};
             outcome.errorShown = 0;
             break;
-        case -6:
+        case RESULT_SETUP_ERROR:
             outcome.textIds = {611};
             outcome.errorShown = 0;
             outcome.showFinishMessage = true;
             break;
-        case 0:
+        case RESULT_SUCCESS:
             outcome.errorShown = 0;
             outcome.fitted = true;
             outcome.showFinishMessage = true;
@@ -75,7 +76,7 @@ bool OfferToOpenExtractionFolder(const OpenFolderOfferInputs& inputs) {
     const bool nothingLaunchedForUser =
         launchEntry.empty() || !inputs.userIsAdministrator || inputs.extractOnly == 1;
     if (!nothingLaunchedForUser) return false;
-    if (inputs.resultCode == 11 || inputs.resultCode == 12) return false;
+    if (inputs.resultCode == RESULT_CANCELLED || inputs.resultCode == RESULT_LAUNCH_CANCELLED) return false;
     return (inputs.launchImmediately == 1 && inputs.waitForFinish) || inputs.extractOnly == 1;
 }
 

@@ -9,6 +9,7 @@
 #include "launch/Launcher.h"
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
+#include "package/ResultCode.h"
 #include "package/UiText.h"
 #include "res/resource.h"
 #include "wizard/ProgressState.h"
@@ -111,7 +112,7 @@ void CUnattendedExtracter::OnClose() {
         // file, and one that does not end in time stays frozen until the process ends.
         workerStopFlag = 1;
         worker.StopAndHold(WorkerThread::kCancelWait);
-        theInitializer.SetPackageResultCode(11);
+        theInitializer.SetPackageResultCode(RESULT_CANCELLED);
         End(CLOSED_BY_USER);
         return;
     }

@@ -22,7 +22,6 @@ struct CWizardContext {
     std::wstring passwordRequired;  // "1" when the package needs its extraction password
     std::wstring expectedPassword;
     int passwordAccepted = 0;       // set by the password prompt
-    int cjkUi = 0;                  // the user interface is Chinese, Korean or Japanese
     int defaultPathUsable = 1;      // the default extraction path passed its checks
     int userUiLanguage = 1033;
     int osCheckedBeforeExtraction = 0;  // the supported systems were checked before extraction
