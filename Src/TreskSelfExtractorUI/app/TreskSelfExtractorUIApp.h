@@ -10,6 +10,7 @@
 #include "app/ReturnCodes.h"
 #include "app/WorkerThread.h"
 #include "launch/Launcher.h"
+#include "util/Handles.h"
 
 class CExtractorCommandOpt;
 
@@ -75,7 +76,7 @@ private:
     std::wstring bottomImagePath;
     void* topImage = nullptr;
     HWND mainWindow = nullptr;
-    HANDLE settingsLock = INVALID_HANDLE_VALUE;
+    KernelHandle settingsLock;
     std::wstring extractionPassword;
     std::wstring passwordRequired;
     std::wstring settingsHash;
