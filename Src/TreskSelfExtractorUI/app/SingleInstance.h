@@ -3,12 +3,13 @@
 
 #include <windows.h>
 
+#include "util/Handles.h"
+
 class CSingleInstance {
 public:
     static constexpr const wchar_t* MUTEX_NAME = L"{AA16C87C-7BE6-4670-8526-4D402D18B369}";
 
     CSingleInstance();
-    ~CSingleInstance();
     CSingleInstance(const CSingleInstance&) = delete;
     CSingleInstance& operator=(const CSingleInstance&) = delete;
 
@@ -16,6 +17,6 @@ public:
     void Release();
 
 private:
-    HANDLE mutex = nullptr;
+    KernelHandle mutex;
     DWORD createError = 0;
 };

@@ -313,17 +313,15 @@ void CTreskSelfExtractorUIApp::CopyBandImage(const wchar_t* key, std::wstring& c
 }
 
 void CTreskSelfExtractorUIApp::LockSettingsFile() {
-    if (settingsLock != INVALID_HANDLE_VALUE) return;
+    if (settingsLock) return;
     const std::wstring& path = theInitializer.GetSettingsPath();
     if (path.empty()) return;
-    settingsLock = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    settingsLock.Reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 void CTreskSelfExtractorUIApp::UnlockSettingsFile() {
-    if (settingsLock == INVALID_HANDLE_VALUE) return;
-    CloseHandle(settingsLock);
-    settingsLock = INVALID_HANDLE_VALUE;
+    settingsLock.Reset();
 }
 
 void CTreskSelfExtractorUIApp::DeletePackageTempFolder() {

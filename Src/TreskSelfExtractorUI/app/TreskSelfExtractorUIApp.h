@@ -10,6 +10,7 @@
 #include "app/ReturnCodes.h"
 #include "app/WorkerThread.h"
 #include "launch/Launcher.h"
+#include "util/Handles.h"
 
 class CExtractorCommandOpt;
 
@@ -55,7 +56,7 @@ private:
     wingui::Font statusFont;
     std::wstring topImagePath;
     std::wstring bottomImagePath;
-    HANDLE settingsLock = INVALID_HANDLE_VALUE;
+    KernelHandle settingsLock;
     std::wstring extractionPassword;
     std::wstring passwordRequired;
     std::wstring settingsHash;

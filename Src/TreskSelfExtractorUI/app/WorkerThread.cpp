@@ -36,57 +36,54 @@ bool WorkerShouldStop() {
 
 WorkerThread::WorkerThread() : stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-WorkerThread::~WorkerThread() {
-    if (HasThread()) CloseHandle(thread);
-    if (stopEvent) CloseHandle(stopEvent);
-}
-
 int WorkerThread::Start(HWND targetWindow, ThreadProcedure procedure) {
     window = targetWindow;
-    if (stopEvent) ResetEvent(stopEvent);
+    if (stopEvent) ResetEvent(stopEvent.Get());
     Stop();
-    thread = CreateThread(nullptr, 0, procedure, this, 0, &threadId);
-    if (!thread) return -static_cast<int>(GetLastError());
+    HANDLE created = CreateThread(nullptr, 0, procedure, this, 0, &threadId);
+    if (!created) return -static_cast<int>(GetLastError());
+    AcquireSRWLockExclusive(&threadLock);
+    thread.Reset(created);
+    ReleaseSRWLockExclusive(&threadLock);
     return 0;
 }
 
-HANDLE WorkerThread::TakeThread(DWORD& id) {
+KernelHandle WorkerThread::TakeThread(DWORD& id) {
     // The worker stops its own holder when it is done, while the window thread may stop it at the
     // same moment: whoever takes the handle first waits for the thread and closes it, once.
+    AcquireSRWLockExclusive(&threadLock);
     id = threadId;
-    HANDLE taken = static_cast<HANDLE>(InterlockedExchangePointer(reinterpret_cast<PVOID*>(&thread), nullptr));
-    if (taken == INVALID_HANDLE_VALUE) taken = nullptr;
+    KernelHandle taken = std::move(thread);
     if (taken) threadId = 0;
+    ReleaseSRWLockExclusive(&threadLock);
     return taken;
 }
 
 int WorkerThread::Stop() {
     int timedOut = 0;
     DWORD id = 0;
-    if (HANDLE own = TakeThread(id)) {
-        if (stopEvent) SetEvent(stopEvent);
+    if (KernelHandle own = TakeThread(id)) {
+        if (stopEvent) SetEvent(stopEvent.Get());
         SetEvent(PauseGate());
         // A worker that stops its own holder when it is done must not wait for itself.
-        if (GetCurrentThreadId() != id) timedOut = WaitForWorker(own, 1000) ? 0 : 1;
-        CloseHandle(own);
+        if (GetCurrentThreadId() != id) timedOut = WaitForWorker(own.Get(), 1000) ? 0 : 1;
     }
-    if (stopEvent) ResetEvent(stopEvent);
+    if (stopEvent) ResetEvent(stopEvent.Get());
     return timedOut;
 }
 
 int WorkerThread::StopAndHold(DWORD timeout) {
     int timedOut = 0;
     DWORD id = 0;
-    if (HANDLE own = TakeThread(id)) {
-        if (stopEvent) SetEvent(stopEvent);
+    if (KernelHandle own = TakeThread(id)) {
+        if (stopEvent) SetEvent(stopEvent.Get());
         SetEvent(PauseGate());
-        if (GetCurrentThreadId() != id && !WaitForWorker(own, timeout)) {
-            SuspendThread(own);
+        if (GetCurrentThreadId() != id && !WaitForWorker(own.Get(), timeout)) {
+            SuspendThread(own.Get());
             timedOut = 1;
         }
-        CloseHandle(own);
     }
-    if (stopEvent) ResetEvent(stopEvent);
+    if (stopEvent) ResetEvent(stopEvent.Get());
     return timedOut;
 }
 
@@ -96,8 +93,7 @@ void WorkerThread::Resume() { SetEvent(PauseGate()); }
 
 void WorkerThread::WaitAndRelease(DWORD timeout) {
     DWORD id = 0;
-    HANDLE own = TakeThread(id);
+    KernelHandle own = TakeThread(id);
     if (!own) return;
-    WaitForSingleObject(own, timeout);
-    CloseHandle(own);
+    WaitForSingleObject(own.Get(), timeout);
 }

@@ -6,6 +6,8 @@
 
 #include <atomic>
 
+#include "util/Handles.h"
+
 // Set by a confirmed Cancel in the wizard; polled by the cabinet engine and the launcher.
 extern std::atomic<int> workerStopFlag;
 // Set by a confirmed cancel of a running extraction; polled by the attached-file reader and read
@@ -22,7 +24,6 @@ public:
     using ThreadProcedure = DWORD(WINAPI*)(LPVOID holder);
 
     WorkerThread();
-    ~WorkerThread();
     WorkerThread(const WorkerThread&) = delete;
     WorkerThread& operator=(const WorkerThread&) = delete;
 
@@ -47,18 +48,20 @@ public:
 
     HWND GetWindow() const { return window; }
     void SetWindow(HWND targetWindow) { window = targetWindow; }
-    HANDLE GetThread() const { return thread; }
-    HANDLE GetStopEvent() const { return stopEvent; }
-    bool HasThread() const { return thread != nullptr && thread != INVALID_HANDLE_VALUE; }
+    HANDLE GetThread() const { return thread.Get(); }
+    HANDLE GetStopEvent() const { return stopEvent.Get(); }
+    bool HasThread() const { return static_cast<bool>(thread); }
     // Waits up to timeout ms for the thread, then closes its handle and forgets it.
     void WaitAndRelease(DWORD timeout);
 
 private:
-    // Takes the thread's handle out of the holder (null when there is none) with its id.
-    HANDLE TakeThread(DWORD& id);
+    // Takes the thread's handle out of the holder (none when there is none) with its id.
+    KernelHandle TakeThread(DWORD& id);
 
     HWND window = nullptr;
-    HANDLE thread = nullptr;
+    KernelHandle thread;
     DWORD threadId = 0;
-    HANDLE stopEvent = nullptr;
+    // Held while the thread's handle is taken out or put in.
+    SRWLOCK threadLock = SRWLOCK_INIT;
+    KernelHandle stopEvent;
 };

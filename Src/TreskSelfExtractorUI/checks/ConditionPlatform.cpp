@@ -7,6 +7,7 @@
 
 #include "checks/ConditionLogic.h"
 #include "log/BuildLogFile.h"
+#include "util/Handles.h"
 
 namespace {
 
@@ -106,15 +107,12 @@ int ReadRegistryValue(int root, const std::wstring& keyPath, const std::wstring&
     HKEY hive = HiveOfRoot(root);
     if (!hive) return REGISTRY_MISSING;
     REGSAM access = is64 ? (KEY_QUERY_VALUE | KEY_WOW64_64KEY) : KEY_READ;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(hive, keyPath.c_str(), 0, access, &key) != ERROR_SUCCESS) return REGISTRY_MISSING;
+    RegistryKey key;
+    if (RegOpenKeyExW(hive, keyPath.c_str(), 0, access, key.Receive()) != ERROR_SUCCESS) return REGISTRY_MISSING;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-        RegCloseKey(key);
+    if (RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return REGISTRY_MISSING;
-    }
-    value = ValueAsText(key, valueName, type, size);
-    RegCloseKey(key);
+    value = ValueAsText(key.Get(), valueName, type, size);
     return REGISTRY_FOUND;
 }
 
@@ -139,10 +137,8 @@ std::wstring ExpandFilePath(const std::wstring& path) {
 
 bool FindFileEntry(const std::wstring& path) {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    return true;
+    FindHandle search(FindFirstFileW(path.c_str(), &found));
+    return static_cast<bool>(search);
 }
 
 std::wstring GetFileVersion(const std::wstring& path) {

@@ -6,6 +6,7 @@
 
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
+#include "util/Handles.h"
 #include "util/Util.h"
 
 namespace {
@@ -103,23 +104,16 @@ void DeleteExtractedFilesAndFolders() {
 int DeleteDirectory(const std::wstring& folderIn) {
     const std::wstring folder = WithoutTrailingBackslash(folderIn);
     if (!IsExistingFolder(folder)) return -1;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring entry = folder + L"\\" + name;
-            // A file that is still there, or a folder that extraction did not make, keeps it.
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !Listed(theInitializer.packageFolders, entry)) {
-                FindClose(find);
-                return 0;
-            }
-            // A listed subfolder that stays makes the removal below fail as well.
-            if (DeleteDirectory(entry) == 0) break;
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
+    bool kept = false;
+    ForEachFolderEntry(folder + L"\\*", [&](const WIN32_FIND_DATAW& data) {
+        std::wstring entry = folder + L"\\" + data.cFileName;
+        // A file that is still there, or a folder that extraction did not make, keeps it.
+        kept = !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !Listed(theInitializer.packageFolders, entry);
+        if (kept) return false;
+        // A listed subfolder that stays makes the removal below fail as well.
+        return DeleteDirectory(entry) != 0;
+    });
+    if (kept) return 0;
     theLog.Log(LOG_INFO, L"DeleteDirectory", L"Deleting folder : %s", folder);
     return RemoveDirectoryW(folder.c_str()) ? 1 : 0;
 }
@@ -130,21 +124,16 @@ bool IsPackageOnlyFolder(const std::wstring& folderIn, int resetFlag) {
         packageFoldersOnly = true;
     }
     const std::wstring folder = WithoutTrailingBackslash(folderIn);
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*.*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return packageFilesOnly && packageFoldersOnly;
-    do {
-        std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        std::wstring entry = folder + L"\\" + name;
+    ForEachFolderEntry(folder + L"\\*.*", [&folder](const WIN32_FIND_DATAW& data) {
+        std::wstring entry = folder + L"\\" + data.cFileName;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (!Listed(theInitializer.packageFolders, entry)) packageFoldersOnly = false;
             IsPackageOnlyFolder(entry, 0);
         } else if (!Listed(theInitializer.packageFiles, entry)) {
             packageFilesOnly = false;
         }
-    } while (packageFilesOnly && packageFoldersOnly && FindNextFileW(find, &data));
-    FindClose(find);
+        return packageFilesOnly && packageFoldersOnly;
+    });
     return packageFilesOnly && packageFoldersOnly;
 }
 
@@ -181,8 +170,9 @@ int WriteToDeletetxt() {
     files.remove(path);
     files.push_front(path);
 
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file) return 0;
 
     std::vector<std::wstring> lines = {L"[FilesToDelete]"};
     for (auto entry = files.rbegin(); entry != files.rend(); ++entry) {
@@ -202,8 +192,7 @@ int WriteToDeletetxt() {
 
     std::string bytes = HandOverFileBytes(lines);
     DWORD written = 0;
-    bool complete = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    bool complete = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size();
-    CloseHandle(file);
     return complete ? 1 : 0;
 }

@@ -16,6 +16,7 @@
 #include "log/BuildLogFile.h"
 #include "package/ExtractorValidator.h"
 #include "package/QirvaInitalizer.h"
+#include "util/Handles.h"
 #include "util/Util.h"
 
 
@@ -75,15 +76,12 @@ bool IsMissing(const std::wstring& path) {
 }
 
 bool IsEmptyFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
     bool empty = true;
-    do {
-        if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) empty = false;
-    } while (empty && FindNextFileW(find, &data));
-    FindClose(find);
-    return empty;
+    bool searched = ForEachFolderEntry(folder + L"*", [&empty](const WIN32_FIND_DATAW&) {
+        empty = false;
+        return false;  // one entry is enough
+    });
+    return searched && empty;
 }
 
 void SetCurrentFilePath(const std::wstring& path) {
@@ -208,7 +206,9 @@ INT_PTR CCabDecompressor::Open(const char* utf8Name, int flags, int /*mode*/) {
         return -1;
     }
     INT_PTR descriptor = reinterpret_cast<INT_PTR>(handle);
-    if (access == GENERIC_READ) inputs.insert_or_assign(descriptor, CCabinetInput(handle));
+    // A file opened for reading belongs to its input; one opened for writing is handed to the
+    // output writer (or closed through Close).
+    if (access == GENERIC_READ) inputs.insert_or_assign(descriptor, CCabinetInput(KernelHandle(handle)));
     return descriptor;
 }
 
@@ -265,8 +265,14 @@ int CCabDecompressor::Close(INT_PTR file) {
         currentOutput = 0;
         return 0;
     }
-    CloseHandle(reinterpret_cast<HANDLE>(file));
-    inputs.erase(file);
+    // An input's file is closed with its input; any other descriptor is a file opened for writing
+    // that nobody took over.
+    auto input = inputs.find(file);
+    if (input != inputs.end()) {
+        inputs.erase(input);
+    } else {
+        KernelHandle(reinterpret_cast<HANDLE>(file)).Reset();
+    }
     return 0;
 }
 
@@ -331,8 +337,8 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
         name = nextCabinetName;
     }
     if (currentOutput) Close(currentOutput);
-    // A cabinet the library left open when it gave up would keep its folder from being removed.
-    for (auto& input : inputs) CloseHandle(reinterpret_cast<HANDLE>(input.first));
+    // A cabinet the library left open when it gave up would keep its folder from being removed:
+    // the inputs close their files as they go.
     inputs.clear();
     writer.Finish();
     // A failure the writer met after the library's last callback; it came before anything the
@@ -436,7 +442,7 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION info) {
     }
     if (result > 0 && result != kOutputDescriptor) {
         // An existing file opened here: written and closed by the writer like the others.
-        output->AdoptFile(reinterpret_cast<HANDLE>(result), fullPath, static_cast<uint32_t>(info->cb));
+        output->AdoptFile(KernelHandle(reinterpret_cast<HANDLE>(result)), fullPath, static_cast<uint32_t>(info->cb));
         result = kOutputDescriptor;
     }
     currentOutput = result > 0 ? result : 0;

@@ -36,11 +36,11 @@ bool CCabinetInput::Fill(UINT wanted) {
     if (filePointer != offset) {
         LARGE_INTEGER position;
         position.QuadPart = offset;
-        if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) return false;
+        if (!SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN)) return false;
         filePointer = offset;
     }
     DWORD read = 0;
-    if (!ReadFile(file, buffer.get(), size, &read, nullptr)) return false;
+    if (!ReadFile(file.Get(), buffer.get(), size, &read, nullptr)) return false;
     filePointer += read;
     bufferStart = offset;
     bufferLength = read;
@@ -53,7 +53,7 @@ long CCabinetInput::Seek(long distance, int origin) {
         base = offset;
     } else if (origin == SEEK_END) {
         LARGE_INTEGER size;
-        if (!GetFileSizeEx(file, &size)) return -1;
+        if (!GetFileSizeEx(file.Get(), &size)) return -1;
         base = size.QuadPart;
     }
     if (base + distance < 0) return -1;

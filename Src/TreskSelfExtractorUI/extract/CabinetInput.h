@@ -10,9 +10,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "util/Handles.h"
+
 class CCabinetInput {
 public:
-    explicit CCabinetInput(HANDLE file) : file(file) {}
+    // The input owns the file: it is closed when the input goes.
+    explicit CCabinetInput(KernelHandle file) : file(std::move(file)) {}
 
     // Reads up to count bytes at the current offset; the bytes read (fewer at the end of the
     // file), or -1 when the file cannot be read.
@@ -25,7 +28,7 @@ public:
 private:
     bool Fill(UINT wanted);
 
-    HANDLE file;
+    KernelHandle file;
     int64_t offset = 0;       // where the next read starts
     int64_t filePointer = 0;  // where the file's own pointer stands
     std::unique_ptr<char[]> buffer;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "extract/EmptyingGuard.h"
+#include "util/Handles.h"
 
 namespace {
 
@@ -60,23 +61,23 @@ std::wstring RegistryText(HKEY key, const wchar_t* value) {
 // The profiles folder and every profile the system knows, from both registry views.
 void AddProfiles(std::vector<std::wstring>& profileParents, std::vector<std::wstring>& folders) {
     for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-        HKEY list = nullptr;
+        RegistryKey list;
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0,
-                          KEY_READ | view, &list) != ERROR_SUCCESS)
+                          KEY_READ | view, list.Receive()) != ERROR_SUCCESS)
             continue;
-        profileParents.push_back(RegistryText(list, L"ProfilesDirectory"));
-        for (const wchar_t* value : {L"Public", L"ProgramData", L"Default"}) folders.push_back(RegistryText(list, value));
+        profileParents.push_back(RegistryText(list.Get(), L"ProfilesDirectory"));
+        for (const wchar_t* value : {L"Public", L"ProgramData", L"Default"})
+            folders.push_back(RegistryText(list.Get(), value));
         wchar_t name[256];
         for (DWORD index = 0;; ++index) {
             DWORD length = 256;
-            if (RegEnumKeyExW(list, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-            HKEY profile = nullptr;
-            if (RegOpenKeyExW(list, name, 0, KEY_READ | view, &profile) != ERROR_SUCCESS) continue;
-            std::wstring path = RegistryText(profile, L"ProfileImagePath");
+            if (RegEnumKeyExW(list.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            RegistryKey profile;
+            if (RegOpenKeyExW(list.Get(), name, 0, KEY_READ | view, profile.Receive()) != ERROR_SUCCESS) continue;
+            std::wstring path = RegistryText(profile.Get(), L"ProfileImagePath");
             if (!path.empty()) folders.push_back(path);
-            RegCloseKey(profile);
         }
-        RegCloseKey(list);
     }
 }
 
@@ -87,13 +88,14 @@ std::wstring ResolveFinalFolderPath(const std::wstring& path) {
     std::wstring full = GrowingRead(
         [&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(path.c_str(), size, buffer, nullptr); });
     if (full.empty()) full = path;
-    HANDLE handle = CreateFileW(full.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
+    KernelHandle handle(CreateFileW(full.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (handle) {
         std::wstring final = GrowingRead([&](wchar_t* buffer, DWORD size) {
-            return GetFinalPathNameByHandleW(handle, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+            return GetFinalPathNameByHandleW(handle.Get(), buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         });
-        CloseHandle(handle);
+        handle.Reset();
         if (!final.empty()) return WithoutLongPrefix(final);
     }
     std::wstring longName =

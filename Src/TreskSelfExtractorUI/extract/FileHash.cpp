@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "log/LogFile.h"
+#include "util/Handles.h"
 #include "util/Sha.h"
 
 namespace {
@@ -113,9 +114,9 @@ DWORD HashWithProvider(HANDLE file, std::wstring& hash, std::wstring* sha256, st
 
 unsigned long ComputeFileHash(const std::wstring& path, std::wstring& hash, std::wstring& errorText,
                               std::wstring* sha256) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
         DWORD error = GetLastError();
         errorText = FormatWide(L"Error opening file %s", path);
         return error;
@@ -123,10 +124,8 @@ unsigned long ComputeFileHash(const std::wstring& path, std::wstring& hash, std:
     // Checking a part's SHA-256 as well must not make the check slower than the SHA-1 alone was:
     // with the SHA instructions both digests together cost less than the provider's SHA-1 alone.
     // The hash of the settings file, and of parts without a SHA-256, stays the provider's.
-    DWORD error = sha256 && ShaInstructionsAvailable() ? HashWithInstructions(file, hash, *sha256, errorText)
-                                                       : HashWithProvider(file, hash, sha256, errorText);
-    CloseHandle(file);
-    return error;
+    return sha256 && ShaInstructionsAvailable() ? HashWithInstructions(file.Get(), hash, *sha256, errorText)
+                                                : HashWithProvider(file.Get(), hash, sha256, errorText);
 }
 
 std::vector<CFileHash> ComputeFileHashes(const std::vector<std::wstring>& paths, bool withSha256) {
@@ -142,16 +141,13 @@ std::vector<CFileHash> ComputeFileHashes(const std::vector<std::wstring>& paths,
     // parts is still read by only a few threads at a time.
     size_t threadCount = std::min<size_t>(paths.size(), 2 * std::max<DWORD>(system.dwNumberOfProcessors, 1));
     size_t helpers = threadCount > 0 ? threadCount - 1 : 0;
-    std::vector<HANDLE> threads;
+    std::vector<KernelHandle> threads;
     for (size_t i = 0; i < helpers; ++i) {
-        HANDLE thread = CreateThread(nullptr, 0, HashFiles, &job, 0, nullptr);
-        if (thread) threads.push_back(thread);
+        KernelHandle thread(CreateThread(nullptr, 0, HashFiles, &job, 0, nullptr));
+        if (thread) threads.push_back(std::move(thread));
     }
     // The calling thread hashes too; without helpers it hashes every file.
     HashFiles(&job);
-    for (HANDLE thread : threads) {
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-    }
+    for (const KernelHandle& thread : threads) WaitForSingleObject(thread.Get(), INFINITE);
     return results;
 }

@@ -35,14 +35,13 @@ HANDLE CreateOutputFile(const std::wstring& path) {
 }
 
 // Tells a thread to quit (its flag set under its lock, then woken) and waits for it to end.
-void EndThread(HANDLE& thread, SRWLOCK& lock, bool& quit, CONDITION_VARIABLE& wake) {
+void EndThread(KernelHandle& thread, SRWLOCK& lock, bool& quit, CONDITION_VARIABLE& wake) {
     AcquireSRWLockExclusive(&lock);
     quit = true;
     ReleaseSRWLockExclusive(&lock);
     WakeConditionVariable(&wake);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    thread = nullptr;
+    WaitForSingleObject(thread.Get(), INFINITE);
+    thread.Reset();
 }
 
 }  // namespace
@@ -60,9 +59,9 @@ COutputWriter::~COutputWriter() {
 
 void COutputWriter::Start() {
     if (thread) return;
-    thread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+    thread.Reset(CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));
     // Without a thread of its own the writer creates each file when it comes to it.
-    if (thread) creator = CreateThread(nullptr, 0, CreatorProc, this, 0, nullptr);
+    if (thread) creator.Reset(CreateThread(nullptr, 0, CreatorProc, this, 0, nullptr));
 }
 
 DWORD WINAPI COutputWriter::ThreadProc(LPVOID self) {
@@ -88,11 +87,11 @@ void COutputWriter::RunCreator() {
         if (next.folder) {
             next.created = CreateDirectoryW(next.path.c_str(), nullptr) != FALSE;
         } else {
-            HANDLE file = CreateOutputFile(next.path);
-            if (file == INVALID_HANDLE_VALUE) {
+            KernelHandle file(CreateOutputFile(next.path));
+            if (!file) {
                 next.error = GetLastError();
             } else {
-                next.file = file;
+                next.file = std::move(file);
                 next.created = true;
             }
         }
@@ -154,7 +153,7 @@ void COutputWriter::UndoCreations() {
         if (it->folder) {
             RemoveDirectoryW(it->path.c_str());
         } else {
-            CloseHandle(it->file);
+            it->file.Reset();
             DeleteFileW(it->path.c_str());
         }
     }
@@ -273,11 +272,11 @@ void COutputWriter::NewFile(const std::wstring& path, uint32_t size, bool record
     op.ahead = RequestCreation(false, path);
 }
 
-void COutputWriter::AdoptFile(HANDLE file, const std::wstring& path, uint32_t size) {
+void COutputWriter::AdoptFile(KernelHandle file, const std::wstring& path, uint32_t size) {
     CountFile();
     Op& op = Append(OpKind::Adopt);
     ++filling->files;
-    op.file = file;
+    op.file = std::move(file);
     op.path = path;
     op.size = size;
 }
@@ -373,17 +372,15 @@ void COutputWriter::CarryOne(Op& op, Chunk& chunk) {
             if (op.ahead) {
                 Creation creation;
                 if (TakeCreation(creation)) {
-                    current = creation.file;
+                    current = std::move(creation.file);
                     error = creation.error;
                 } else {
-                    current = nullptr;
+                    current.Reset();
                 }
             } else {
-                current = CreateOutputFile(currentPath);
-                if (current == INVALID_HANDLE_VALUE) {
-                    current = nullptr;
-                    error = GetLastError();
-                }
+                HANDLE file = CreateOutputFile(currentPath);
+                if (file == INVALID_HANDLE_VALUE) error = GetLastError();
+                current.Reset(file);
             }
             currentCut = false;
             currentWritten = 0;
@@ -394,7 +391,7 @@ void COutputWriter::CarryOne(Op& op, Chunk& chunk) {
         case OpKind::Adopt:
             // The caller opened (and so created or emptied) the file: it is the writer's to close,
             // and to remove should it not get its bytes.
-            current = op.file;
+            current = std::move(op.file);
             currentPath = std::move(op.path);
             currentCut = false;
             currentWritten = 0;
@@ -405,7 +402,7 @@ void COutputWriter::CarryOne(Op& op, Chunk& chunk) {
             DWORD written = 0;
             if (!active) {
                 currentCut = true;
-            } else if (!WriteFile(current, data + op.offset, op.size, &written, nullptr) || written != op.size) {
+            } else if (!WriteFile(current.Get(), data + op.offset, op.size, &written, nullptr) || written != op.size) {
                 currentCut = true;
                 Fail(false, GetLastError());
             } else {
@@ -435,8 +432,7 @@ void COutputWriter::CloseCurrent(const Op& op) {
     // After a stop or a failure a file that got all of its bytes stays as it is, without the
     // stored times and attributes.
     if (stopped.load(std::memory_order_relaxed) || failed.load(std::memory_order_relaxed)) {
-        CloseHandle(current);
-        current = nullptr;
+        current.Reset();
         return;
     }
     // The times go onto the handle that wrote the file: reopening every file only to stamp it
@@ -448,11 +444,11 @@ void COutputWriter::CloseCurrent(const Op& op) {
                 utc = stored;
             else
                 LocalFileTimeToFileTime(&stored, &utc);
-            SetFileTime(current, &utc, nullptr, &utc);
+            SetFileTime(current.Get(), &utc, nullptr, &utc);
         }
     }
-    CloseHandle(current);
-    current = nullptr;
+    // Closed before the attributes go on by path.
+    current.Reset();
     // Every file written here was created new and so carries the archive attribute already;
     // setting only that once more would cost a second update of every file.
     USHORT kept = op.attributes & kKeptAttributes;
@@ -461,8 +457,8 @@ void COutputWriter::CloseCurrent(const Op& op) {
 }
 
 void COutputWriter::RemoveCutOff() {
-    CloseHandle(current);
-    current = nullptr;
+    // Closed before it is deleted.
+    current.Reset();
     currentCut = false;
     cutOffFiles.push_back({currentPath, DeleteFileW(currentPath.c_str()) != FALSE});
 }

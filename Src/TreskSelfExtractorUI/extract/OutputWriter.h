@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "extract/WindowNotices.h"
+#include "util/Handles.h"
 
 class COutputWriter {
 public:
@@ -56,7 +57,7 @@ public:
     // more bytes written is cut off.
     void NewFile(const std::wstring& path, uint32_t size = SIZE_UNKNOWN, bool record = false);
     // Makes a file the caller opened the file written to; the writer closes it.
-    void AdoptFile(HANDLE file, const std::wstring& path, uint32_t size = SIZE_UNKNOWN);
+    void AdoptFile(KernelHandle file, const std::wstring& path, uint32_t size = SIZE_UNKNOWN);
     void Write(const void* data, UINT size);
     // Closes the file written to: the stored date and time (unless keepTimes) go onto it first,
     // the stored attributes after; then one progress step.
@@ -102,7 +103,7 @@ private:
         USHORT date = 0, time = 0, attributes = 0;
         uint32_t offset = 0, size = 0;  // Write: bytes in the chunk's data; Create, Adopt: the stored size
         uint32_t note = 0;              // Folder, Note: the function in the chunk's notes, plus 1
-        HANDLE file = nullptr;          // Adopt
+        KernelHandle file;              // Adopt
         std::wstring path;
     };
     struct Chunk {
@@ -117,7 +118,7 @@ private:
     struct Creation {
         bool folder = false;
         std::wstring path;
-        HANDLE file = nullptr;  // the created file, or null
+        KernelHandle file;      // the created file, or none
         bool created = false;   // the folder or file was made by this creation
         DWORD error = 0;        // why a file could not be created
     };
@@ -163,10 +164,10 @@ private:
     SRWLOCK lock = SRWLOCK_INIT;
     CONDITION_VARIABLE workReady = CONDITION_VARIABLE_INIT;
     CONDITION_VARIABLE chunkDone = CONDITION_VARIABLE_INIT;
-    HANDLE thread = nullptr;
+    KernelHandle thread;
 
     // The creating thread and what it shares with the writer, under creationLock.
-    HANDLE creator = nullptr;
+    KernelHandle creator;
     SRWLOCK creationLock = SRWLOCK_INIT;
     CONDITION_VARIABLE creationWork = CONDITION_VARIABLE_INIT;
     CONDITION_VARIABLE creationDone = CONDITION_VARIABLE_INIT;
@@ -177,7 +178,7 @@ private:
     bool creatorQuit = false;
 
     // The writer's own state.
-    HANDLE current = nullptr;
+    KernelHandle current;
     std::wstring currentPath;
     bool currentCut = false;  // a write of the current file was dropped or failed
     uint64_t currentWritten = 0;

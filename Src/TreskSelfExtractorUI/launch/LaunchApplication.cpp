@@ -7,6 +7,7 @@
 #include "package/QirvaInitalizer.h"
 #include "checks/OSValidator.h"
 #include "log/BuildLogFile.h"
+#include "util/Handles.h"
 #include "util/Util.h"
 
 namespace {
@@ -109,14 +110,15 @@ int LaunchApplication(const std::wstring& path, std::wstring& arguments, std::ws
 
 int LaunchWithPipe(const std::wstring& program, const std::wstring& arguments, std::wstring& errorText, int wait) {
     SECURITY_ATTRIBUTES security = {sizeof(security), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &security, 0)) {
+    KernelHandle readEnd, writeEnd;
+    if (!CreatePipe(readEnd.Receive(), writeEnd.Receive(), &security, 0)) {
         errorText = L"Error on CreatePipe(). Launch File failed";
         return 0;
     }
     int exitCode = ExecuteAndWait(program, arguments, wait, errorText);
-    CloseHandle(readEnd);
-    CloseHandle(writeEnd);
+    // The pipe is closed before the pause.
+    readEnd.Reset();
+    writeEnd.Reset();
     Sleep(200);
     return exitCode;
 }
@@ -143,10 +145,10 @@ int ExecuteAndWait(const std::wstring& program, const std::wstring& arguments, i
     }
     DWORD exitCode = 0;
     // A document handed to a program that was already running has no process of its own.
-    if (info.hProcess) {
-        WaitForSingleObject(info.hProcess, wait == 1 ? INFINITE : 0);
-        if (!GetExitCodeProcess(info.hProcess, &exitCode)) exitCode = 0;
-        CloseHandle(info.hProcess);
+    KernelHandle process(info.hProcess);
+    if (process) {
+        WaitForSingleObject(process.Get(), wait == 1 ? INFINITE : 0);
+        if (!GetExitCodeProcess(process.Get(), &exitCode)) exitCode = 0;
     }
     return static_cast<int>(exitCode);
 }

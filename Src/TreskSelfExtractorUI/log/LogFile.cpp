@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "util/Handles.h"
 #include "util/Util.h"
 
 namespace {
@@ -31,19 +32,19 @@ constexpr int kSharingRetries = 50;
 
 bool AppendToFile(const std::wstring& path, const std::string& bytes) {
     if (path.empty()) return false;
-    HANDLE file = INVALID_HANDLE_VALUE;
+    KernelHandle file;
     for (int attempt = 0; attempt <= kSharingRetries; ++attempt) {
-        file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
+        // Nothing is held here yet (a failed open holds nothing), so the last error is the open's.
+        file.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file || GetLastError() != ERROR_SHARING_VIOLATION) break;
         Sleep(10);
     }
-    if (file == INVALID_HANDLE_VALUE) return false;
-    SetFilePointer(file, 0, nullptr, FILE_END);
+    if (!file) return false;
+    SetFilePointer(file.Get(), 0, nullptr, FILE_END);
     DWORD written = 0;
     // A failed or short write (disk full) loses the rest of the line; the caller never knows.
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     return true;
 }
 

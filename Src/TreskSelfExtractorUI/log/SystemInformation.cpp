@@ -7,6 +7,7 @@
 #include "checks/OSValidator.h"
 #include "log/BuildLogFile.h"
 #include "package/QirvaInitalizer.h"
+#include "util/Handles.h"
 
 namespace {
 
@@ -85,14 +86,13 @@ std::wstring GetRamSize() {
 void GetProcessorNames(std::vector<std::wstring>& names) {
     for (int n = 0;; ++n) {
         std::wstring key = FormatWide(L"%s%d", L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\", n);
-        HKEY handle = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return;
+        RegistryKey handle;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, handle.Receive()) != ERROR_SUCCESS) return;
         wchar_t value[1024] = {};
         DWORD size = sizeof(value) - sizeof(wchar_t);
         DWORD type = 0;
-        LONG result = RegQueryValueExW(handle, L"ProcessorNameString", nullptr, &type, reinterpret_cast<BYTE*>(value),
-                                       &size);
-        RegCloseKey(handle);
+        LONG result = RegQueryValueExW(handle.Get(), L"ProcessorNameString", nullptr, &type,
+                                       reinterpret_cast<BYTE*>(value), &size);
         std::wstring name = result == ERROR_SUCCESS && type == REG_SZ ? CUtil::Trim(value) : std::wstring();
         names.push_back(name);
         if (name.empty()) return;

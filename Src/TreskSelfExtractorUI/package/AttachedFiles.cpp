@@ -1,10 +1,10 @@
 #include "package/AttachedFiles.h"
 
-#include <memory>
 #include <vector>
 
 #include "app/WorkerThread.h"
 #include "log/BuildLogFile.h"
+#include "util/Handles.h"
 #include "util/Util.h"
 
 namespace {
@@ -17,13 +17,6 @@ constexpr DWORD kNameBufferBytes = 1024;
 // package's cabinet) markedly faster than moving megabytes at once. The block, not the piece,
 // is what the safe points and the progress follow.
 constexpr DWORD kCopyPieceBytes = 256 * 1024;
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const {
-        if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-};
-using FileHandle = std::unique_ptr<void, HandleCloser>;
 
 bool ReadExact(HANDLE file, void* data, DWORD count, DWORD& read) {
     read = 0;
@@ -88,15 +81,15 @@ void CExtractor::Log(int level, const wchar_t* format, const Args&... args) {
 int CExtractor::ExtractFile(const std::wstring& programPath, const std::wstring& targetFolder, uint16_t wantedKind,
                             uint32_t startOffset, uint32_t bufferSize) {
     direct = wantedKind == ATTACHED_SUPPORT_FILE;
-    FileHandle program(CreateFileW(programPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (program.get() == INVALID_HANDLE_VALUE) {
+    KernelHandle program(CreateFileW(programPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!program) {
         Log(LOG_ERROR, L"Error opening file : %s Error code : %d ", programPath, static_cast<int>(GetLastError()));
         return -1;
     }
     LARGE_INTEGER target, position;
     target.QuadPart = startOffset;
-    if (!SetFilePointerEx(program.get(), target, &position, FILE_BEGIN) || position.QuadPart != target.QuadPart) {
+    if (!SetFilePointerEx(program.Get(), target, &position, FILE_BEGIN) || position.QuadPart != target.QuadPart) {
         Log(LOG_ERROR, L"Error seeking file : %s  to : %d Error code : %d", programPath, static_cast<int>(startOffset),
             static_cast<int>(GetLastError()));
         return -1;
@@ -111,7 +104,7 @@ int CExtractor::ExtractFile(const std::wstring& programPath, const std::wstring&
         Log(LOG_DETAIL, L"Reading footer information");
         BYTE marker[kMarkerBytes] = {};
         DWORD read = 0;
-        if (!ReadExact(program.get(), marker, kMarkerBytes, read) || read < kMarkerBytes) {
+        if (!ReadExact(program.Get(), marker, kMarkerBytes, read) || read < kMarkerBytes) {
             Log(LOG_DETAIL, L"Reached EOF : %s \n FileSize : %d, ActualRead : %d Last Return code : %d", programPath,
                 static_cast<int>(kMarkerBytes), static_cast<int>(read), static_cast<int>(GetLastError()));
             return 0;
@@ -122,7 +115,7 @@ int CExtractor::ExtractFile(const std::wstring& programPath, const std::wstring&
         }
         uint32_t nameLength = 0, size = 0;
         uint16_t kind = 0;
-        if (!ReadExact(program.get(), &nameLength, 4, read) || read != 4) return 0;
+        if (!ReadExact(program.Get(), &nameLength, 4, read) || read != 4) return 0;
         // A name longer than the format allows means the container is damaged: nothing of it can
         // be trusted, so extraction stops with an error instead of truncating the name.
         if (nameLength > kNameBufferBytes - 2 || nameLength % 2 != 0) {
@@ -130,8 +123,8 @@ int CExtractor::ExtractFile(const std::wstring& programPath, const std::wstring&
             return -1;
         }
         wchar_t name[kNameBufferBytes / 2] = {};
-        if (!ReadExact(program.get(), name, nameLength, read) || read != nameLength ||
-            !ReadExact(program.get(), &size, 4, read) || read != 4 || !ReadExact(program.get(), &kind, 2, read) ||
+        if (!ReadExact(program.Get(), name, nameLength, read) || read != nameLength ||
+            !ReadExact(program.Get(), &size, 4, read) || read != 4 || !ReadExact(program.Get(), &kind, 2, read) ||
             read != 2) {
             Log(LOG_DETAIL, L"Reached EOF : %s \n FileSize : %d, ActualRead : %d Last Return code : %d", programPath,
                 static_cast<int>(nameLength), static_cast<int>(read), static_cast<int>(GetLastError()));
@@ -141,7 +134,7 @@ int CExtractor::ExtractFile(const std::wstring& programPath, const std::wstring&
         if (wantedKind == ATTACHED_PAYLOAD && kind != ATTACHED_PAYLOAD) {
             LARGE_INTEGER skip;
             skip.QuadPart = size;
-            SetFilePointerEx(program.get(), skip, nullptr, FILE_CURRENT);
+            SetFilePointerEx(program.Get(), skip, nullptr, FILE_CURRENT);
             continue;
         }
 
@@ -156,8 +149,8 @@ int CExtractor::ExtractFile(const std::wstring& programPath, const std::wstring&
         }
         std::wstring outputPath = targetFolder + fileName;
         Log(LOG_INFO, L"Extracting file : %s", outputPath);
-        FileHandle output(CreateOutputFile(outputPath));
-        if (output.get() == INVALID_HANDLE_VALUE) {
+        KernelHandle output(CreateOutputFile(outputPath));
+        if (!output) {
             Log(LOG_ERROR, L"Error creating file : %s Error code : %d ", outputPath, static_cast<int>(GetLastError()));
             return -1;
         }
@@ -167,19 +160,19 @@ int CExtractor::ExtractFile(const std::wstring& programPath, const std::wstring&
             DWORD block = left < bufferSize ? left : bufferSize;
             for (DWORD moved = 0; moved < block; moved += read) {
                 DWORD want = block - moved < kCopyPieceBytes ? block - moved : kCopyPieceBytes;
-                bool readOk = ReadExact(program.get(), buffer.data(), want, read);
+                bool readOk = ReadExact(program.Get(), buffer.data(), want, read);
                 if (!readOk || read != want) {
                     // A cut-off entry is never passed on as if it were complete.
                     DWORD error = readOk ? ERROR_HANDLE_EOF : GetLastError();
-                    output.reset();
+                    output.Reset();
                     DeleteFileW(outputPath.c_str());
                     Log(LOG_ERROR, L"%s", CUtil::GetSystemErrorText(error));
                     return -1;
                 }
                 DWORD written = 0;
-                if (!WriteFile(output.get(), buffer.data(), read, &written, nullptr) || written != read) {
+                if (!WriteFile(output.Get(), buffer.data(), read, &written, nullptr) || written != read) {
                     DWORD error = GetLastError();
-                    output.reset();
+                    output.Reset();
                     DeleteFileW(outputPath.c_str());
                     Log(LOG_ERROR, L"%s", CUtil::GetSystemErrorText(error));
                     return -1;
@@ -205,7 +198,7 @@ int CExtractor::ExtractFile(const std::wstring& programPath, const std::wstring&
         // Closed before the line is logged: the line is sent to the window's thread, which after a
         // cancel may be waiting for this worker to end (and then holds it), and the package's
         // temporary folder can only be removed when no file in it is open.
-        output.reset();
+        output.Reset();
         Log(LOG_INFO, L"Closing file : %s", outputPath);
         // A cancelled extraction stops here; the driver sees the stop flag and ends the run.
         if (cancelled) return 0;

@@ -16,6 +16,7 @@
 #include "package/Settings.h"
 #include "package/TextFileCheck.h"
 #include "package/UiText.h"
+#include "util/Handles.h"
 #include "util/Util.h"
 
 CQirvaInitalizer theInitializer;
@@ -69,15 +70,15 @@ void MoveOldLogAside(const std::wstring& path) {
 
 // True for a missing or empty file and for one whose last byte is a line feed.
 bool EndsWithLineBreak(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return true;
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return true;
     char last = '\n';
     DWORD read = 0;
     LARGE_INTEGER size;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && SetFilePointer(file, -1, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
-        ReadFile(file, &last, 1, &read, nullptr);
-    CloseHandle(file);
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 &&
+        SetFilePointer(file.Get(), -1, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
+        ReadFile(file.Get(), &last, 1, &read, nullptr);
     return last == '\n';
 }
 
@@ -181,15 +182,15 @@ int64_t CQirvaInitalizer::SetAppFileSize() {
     std::wstring program = CUtil::GetProgramPath();
     theLog.Log(LOG_INFO, function, L"Opening file : %s", program);
     int64_t size = 4294967296LL;
-    HANDLE file = CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    KernelHandle file(CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER length;
-    if (file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &length)) {
+    bool measured = file && GetFileSizeEx(file.Get(), &length);
+    file.Reset();
+    if (measured) {
         size = length.QuadPart;
-        CloseHandle(file);
         theLog.Log(LOG_INFO, function, L"File closed successfully");
     } else {
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         theLog.Log(LOG_ERROR, function, L"Error in opening the file");
     }
     double value = 0;
@@ -231,11 +232,10 @@ void CQirvaInitalizer::CreateExtractionLogFile(const std::wstring& /*name*/, int
     std::wstring path = ExtractionLogPath(name);
 
     if (CUtil::FileExists(path)) {
-        HANDLE probe = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (probe == INVALID_HANDLE_VALUE)
-            path = CUtil::AddUserNameToFileName(path);
-        else
-            CloseHandle(probe);
+        // Only a look whether another process holds the file: closed again before it is moved aside.
+        KernelHandle probe(
+            CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!probe) path = CUtil::AddUserNameToFileName(path);
     }
     if (CUtil::FileExists(path)) MoveOldLogAside(path);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "log/BuildLogFile.h"
+#include "util/Handles.h"
 #include "util/TextFileForm.h"
 
 namespace {
@@ -16,15 +17,16 @@ constexpr DWORD kBytesLooked = 1 << 20;
 }  // namespace
 
 bool WarnIfNotUtf16(const std::wstring& path, const wchar_t* what, const wchar_t* function) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     LARGE_INTEGER size = {};
-    GetFileSizeEx(file, &size);
+    GetFileSizeEx(file.Get(), &size);
     std::vector<unsigned char> bytes(static_cast<size_t>(size.QuadPart < kBytesLooked ? size.QuadPart : kBytesLooked));
     DWORD read = 0;
-    bool ok = bytes.empty() || ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) != FALSE;
-    CloseHandle(file);
+    bool ok =
+        bytes.empty() || ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) != FALSE;
+    file.Reset();
     if (!ok) return false;
     textfileform::Form form = textfileform::Classify(bytes.data(), read);
     if (form == textfileform::Form::Utf16Le) return false;

@@ -4,6 +4,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "util/Handles.h"
 #include "util/Util.h"
 
 namespace {
@@ -122,10 +123,10 @@ int CUtil::ValidatePath(std::wstring path, std::wstring& root) {
 int CUtil::CanCreateFile(const std::wstring& folder, const std::wstring& prefix) {
     wchar_t name[MAX_PATH + 1] = {};
     if (GetTempFileNameW(folder.c_str(), prefix.c_str(), 0, name) == 0) return 0;
-    HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    bool created = file != INVALID_HANDLE_VALUE;
-    if (created) CloseHandle(file);
+    KernelHandle file(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    bool created = static_cast<bool>(file);
+    file.Reset();  // closed before it is deleted
     DeleteFileW(name);
     return created ? 1 : 0;
 }
@@ -167,14 +168,13 @@ int CUtil::CreateFolderOfFile(const std::wstring& filePath) {
 
 bool CUtil::ReadFileBytes(const std::wstring& path, std::string& bytes) {
     bytes.clear();
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return false;
     bool ok = true;
     char block[65536];
-    for (DWORD read = 0; (ok = ReadFile(file, block, sizeof(block), &read, nullptr) != 0) && read > 0;)
+    for (DWORD read = 0; (ok = ReadFile(file.Get(), block, sizeof(block), &read, nullptr) != 0) && read > 0;)
         bytes.append(block, read);
-    CloseHandle(file);
     return ok;
 }
 
@@ -182,10 +182,8 @@ bool CUtil::FileExists(const std::wstring& path) {
     // A wildcard would make the search report some other file as this one.
     if (path.empty() || path.size() > 255 || path.find_first_of(L"*?") != std::wstring::npos) return false;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
-    return true;
+    FindHandle find(FindFirstFileW(path.c_str(), &data));
+    return static_cast<bool>(find);
 }
 
 int CUtil::CheckPathLength(const std::wstring& path, const std::wstring& limitText) {

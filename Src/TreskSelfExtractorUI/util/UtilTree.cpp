@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "util/Handles.h"
 #include "util/Util.h"
 
 namespace {
@@ -21,40 +22,31 @@ void AddWritePermission(const std::wstring& path, DWORD attributes) {
 
 int RemoveTree(const std::wstring& folderIn, TreeMode mode, TextList* remaining) {
     std::wstring folder = WithoutTrailingBackslash(folderIn);
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        bool stop = false;
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring entry = folder + L"\\" + name;
-            bool removed;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-                    // A junction or folder link: remove the link itself and never walk into the
-                    // folder it points to, which may lie anywhere on the machine.
-                    removed = RemoveDirectoryW(entry.c_str()) != 0;
-                } else {
-                    removed = RemoveTree(entry, mode == TreeMode::Delete ? TreeMode::Delete : TreeMode::Remove,
-                                         nullptr) == 1;
-                }
+    // The search is closed when the walk returns, before the folder itself is removed.
+    ForEachFolderEntry(folder + L"\\*", [&](const WIN32_FIND_DATAW& data) {
+        std::wstring entry = folder + L"\\" + data.cFileName;
+        bool removed;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                // A junction or folder link: remove the link itself and never walk into the
+                // folder it points to, which may lie anywhere on the machine.
+                removed = RemoveDirectoryW(entry.c_str()) != 0;
             } else {
-                if (mode == TreeMode::Delete)
-                    CUtil::ClearReadOnly(entry);
-                else
-                    AddWritePermission(entry, data.dwFileAttributes);
-                removed = DeleteFileW(entry.c_str()) != 0;
+                removed = RemoveTree(entry, mode == TreeMode::Delete ? TreeMode::Delete : TreeMode::Remove,
+                                     nullptr) == 1;
             }
-            if (!removed) {
-                if (mode == TreeMode::Collect && remaining)
-                    remaining->push_front(entry);
-                else
-                    stop = true;
-            }
-        } while (!stop && FindNextFileW(find, &data));
-        FindClose(find);
-    }
+        } else {
+            if (mode == TreeMode::Delete)
+                CUtil::ClearReadOnly(entry);
+            else
+                AddWritePermission(entry, data.dwFileAttributes);
+            removed = DeleteFileW(entry.c_str()) != 0;
+        }
+        if (removed) return true;
+        if (mode != TreeMode::Collect || !remaining) return false;
+        remaining->push_front(entry);
+        return true;
+    });
     return RemoveDirectoryW(folder.c_str()) ? 1 : 0;
 }
 
@@ -85,14 +77,11 @@ unsigned CUtil::ClearReadOnly(const std::wstring& path) {
 bool CUtil::IsEmptyFolder(const std::wstring& folder) {
     std::wstring pattern = folder;
     CUtil::AddTrailingBackslash(pattern);
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((pattern + L"*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return true;
+    // A folder that cannot be searched counts as empty.
     bool empty = true;
-    do {
-        std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..") empty = false;
-    } while (empty && FindNextFileW(find, &data));
-    FindClose(find);
+    ForEachFolderEntry(pattern + L"*", [&empty](const WIN32_FIND_DATAW&) {
+        empty = false;
+        return false;  // one entry is enough
+    });
     return empty;
 }

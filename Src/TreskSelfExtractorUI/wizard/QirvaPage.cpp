@@ -70,9 +70,12 @@ void CQirvaPage::ShowPicture(int controlId) {
     if (!bitmap) return;
     HBITMAP previous = reinterpret_cast<HBITMAP>(
         SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.Get())));
-    // The template's own bitmap is handed back once; the ones made here are deleted by their owner.
+    // The template's own bitmap is handed back once and deleted here; the ones made here are
+    // deleted by their owner.
     auto mine = pictureBitmaps.find(controlId);
-    if (previous && (mine == pictureBitmaps.end() || mine->second.Get() != previous)) DeleteObject(previous);
+    if (previous && (mine == pictureBitmaps.end() || mine->second.Get() != previous)) {
+        wingui::Bitmap templateBitmap(previous);
+    }
     pictureBitmaps[controlId] = std::move(bitmap);
 }
 

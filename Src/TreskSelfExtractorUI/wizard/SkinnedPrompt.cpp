@@ -60,8 +60,11 @@ void CSkinnedPrompt::ApplyFontAndPicture() {
     if (drawn) {
         HBITMAP previous = reinterpret_cast<HBITMAP>(SendDlgItemMessageW(
             Hwnd(), IDC_PROMPT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(drawn.Get())));
-        // The template's own bitmap comes back once; the ones made here are deleted by their owner.
-        if (previous && previous != picture.Get()) DeleteObject(previous);
+        // The template's own bitmap comes back once and is deleted here; the ones made here are
+        // deleted by their owner.
+        if (previous && previous != picture.Get()) {
+            wingui::Bitmap templateBitmap(previous);
+        }
         picture = std::move(drawn);
     }
 }
