@@ -5,20 +5,17 @@
 #include <regex>
 #include <set>
 
-#include "../unit/TestSupport.h"
-
-std::string ToNarrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
+#include "../common/Environment.h"
+#include "../common/FileBytes.h"
+#include "../common/LogLines.h"
+#include "../common/Narrow.h"
 
 std::wstring ProgramPath() {
     return TRESK_PROGRAM_PATH;
 }
 
 std::wstring LogFolder() {
-    wchar_t buffer[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"ALLUSERSPROFILE", buffer, MAX_PATH);
-    return std::wstring(buffer) + L"\\Velmora\\Automation\\Logfiles";
+    return EnvironmentVariable(L"ALLUSERSPROFILE") + L"\\Velmora\\Automation\\Logfiles";
 }
 
 std::wstring MasterLogPath() {
@@ -103,10 +100,6 @@ ProgramRun RunExe(const std::wstring& exePath, const std::wstring& arguments, DW
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return run;
-}
-
-std::vector<std::string> ReadLogLines(const std::wstring& path) {
-    return SplitCrLfLines(ReadBytes(path));
 }
 
 std::vector<std::wstring> PackageTempFolders() {

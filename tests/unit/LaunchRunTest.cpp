@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "../common/Narrow.h"
+#include "../common/ProbeRecords.h"
 #include "LaunchTestSupport.h"
 #include "app/TreskSelfExtractorUIApp.h"
 #include "app/WorkerThread.h"
@@ -15,10 +17,6 @@
 #include "text/Utf.h"
 
 namespace {
-
-struct ProbeRecord {
-    std::string program, arguments;
-};
 
 // A window that remembers every position a progress bar is set to.
 std::vector<int> barPositions;
@@ -87,16 +85,7 @@ protected:
     }
 
     // What the stand-in setups recorded, in the order they started (end lines left out).
-    std::vector<ProbeRecord> Records() {
-        std::vector<ProbeRecord> records;
-        for (const auto& line : SplitCrLfLines(ReadBytes(recordPath))) {
-            size_t tab = line.find('\t');
-            size_t last = line.rfind('\t');
-            if (tab == std::string::npos || line.substr(tab + 1) == "end") continue;
-            records.push_back({line.substr(0, tab), line.substr(tab + 1, last - tab - 1)});
-        }
-        return records;
-    }
+    std::vector<ProbeRecord> Records() { return ReadProbeRecords(recordPath); }
 
     ScratchFolder scratch{L"launchrun"};
     std::wstring temp = scratch / L"pkgtemp";
@@ -112,7 +101,7 @@ TEST_F(LaunchRunTest, FrameSetupGetsTheHandOverFileWithItsArguments) {
     theApp.SetDeleteOnExit(1);
     EXPECT_EQ(HandleLaunchSetup(theApp), 0);
 
-    const std::string root = NarrowText(extractPath);
+    const std::string root = ToNarrow(extractPath);
     auto records = Records();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].program, root + "Setup\\Start.exe");
