@@ -16,6 +16,7 @@
 #include "../common/Narrow.h"
 #include "../common/ProbeRecords.h"
 #include "../common/ScratchFolder.h"
+#include "ProgramProcess.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
 #include "package/Builder.h"
@@ -41,12 +42,8 @@ std::vector<std::string> Log() {
 }
 
 DWORD RunAndWait(const std::wstring& commandLine) {
-    std::wstring text = commandLine;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &text[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return 0xFFFFFFFFu;
+    PROCESS_INFORMATION process;
+    if (!StartProcess(commandLine, process)) return 0xFFFFFFFFu;
     WaitForSingleObject(process.hProcess, 120000);
     DWORD code = 0xFFFFFFFFu;
     GetExitCodeProcess(process.hProcess, &code);
