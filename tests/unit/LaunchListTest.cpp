@@ -7,9 +7,9 @@
 
 #include "../common/Environment.h"
 #include "../common/Narrow.h"
+#include "TestLaunchHost.h"
 #include "TestSupport.h"
 #include "app/RunMode.h"
-#include "app/TreskSelfExtractorUIApp.h"
 #include "launch/AutolaunchList.h"
 #include "launch/LaunchApplication.h"
 #include "log/BuildLogFile.h"
@@ -35,7 +35,6 @@ protected:
     }
     void TearDown() override {
         theLog.InitLog(L"", LOG_THRESHOLD_NORMAL);
-        theApp.SetDeleteOnExit(0);
         theInitializer.packageFiles.clear();
         theInitializer.packageFolders.clear();
     }
@@ -51,7 +50,7 @@ protected:
         theInitializer.SetWaitForAutoLaunchParam();
         theInitializer.packageFiles.clear();
         theInitializer.packageFolders.clear();
-        theApp.SetDeleteOnExit(deleteOnExit);
+        host.deleteOnExit = deleteOnExit;
         DeleteFileW(handOverPath.c_str());
         DeleteFileW(logPath.c_str());
     }
@@ -62,6 +61,7 @@ protected:
     std::wstring extractPath = extract + L"\\";
     std::wstring handOverPath = extractPath + L"ExtractedFilesToDelete.txt";
     std::wstring logPath = scratch / L"launch.log";
+    TestLaunchHost host;
 };
 
 TEST_F(AutolaunchListTest, SettingsToLaunchAndParameterLists) {
@@ -142,7 +142,7 @@ TEST_F(AutolaunchListTest, SettingsToLaunchAndParameterLists) {
         SCOPED_TRACE(c.label);
         Prepare(c.runtime, c.language, c.deleteOnExit);
         TextList launchList, parameterList;
-        GetAutolaunchApps(L"1033", c.runMode, theApp.GetDeleteOnExit(), &theApp.GetReturnCodes(), launchList, parameterList);
+        GetAutolaunchApps(L"1033", c.runMode, host.GetDeleteOnExit(), &host.GetReturnCodes(), launchList, parameterList);
 
         std::vector<std::wstring> launches(launchList.rbegin(), launchList.rend());
         std::vector<std::wstring> parameters(parameterList.rbegin(), parameterList.rend());
@@ -173,7 +173,7 @@ TEST_F(AutolaunchListTest, SettingsToLaunchAndParameterLists) {
 TEST_F(AutolaunchListTest, LogLinesOfTheList) {
     Prepare("Multilaunch=1\nAutoLaunch1=Setup\\Start.exe\nAutoLaunch2=Missing.exe\n", "LaunchEXEParams1=/lang=1033\n", 1);
     TextList launchList, parameterList;
-    GetAutolaunchApps(L"1033", MODE_FULL_GUI, theApp.GetDeleteOnExit(), &theApp.GetReturnCodes(), launchList, parameterList);
+    GetAutolaunchApps(L"1033", MODE_FULL_GUI, host.GetDeleteOnExit(), &host.GetReturnCodes(), launchList, parameterList);
     auto log = ReadLogLines(logPath);
     std::string path = ToNarrow(extractPath);
     EXPECT_TRUE(Contains(log, "|GetAutolaunchApps                   |AutoLaunch1 : Setup\\Start.exe"));
@@ -184,7 +184,7 @@ TEST_F(AutolaunchListTest, LogLinesOfTheList) {
                                   "\\Setup\\Start.exe to be launched is - /lang=1033 /DeleteOnFinish=\"" + path +
                                   "ExtractedFilesToDelete.txt\""));
     // The entry's return-code section is loaded with it.
-    EXPECT_EQ(theApp.GetReturnCodes().FinishMessages().count(L"MessageOnFinish"), 1u);
+    EXPECT_EQ(host.GetReturnCodes().FinishMessages().count(L"MessageOnFinish"), 1u);
 }
 
 TEST(ExpandLaunchParameters, TokensFollowedByASeparatorAreExpanded) {
