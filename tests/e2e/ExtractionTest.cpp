@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <map>
 
+#include "../common/FileBytes.h"
+#include "../common/LogLines.h"
+#include "../common/ScratchFolder.h"
 #include "../common/TestData.h"
-#include "../unit/TestSupport.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
 #include "container/VersionStamp.h"
@@ -15,12 +17,6 @@ namespace {
 
 std::string Noise(size_t size, uint32_t seed) {
     return testdata::Incompressible(size, seed);
-}
-
-bool Contains(const std::vector<std::string>& lines, const std::string& text) {
-    for (const auto& line : lines)
-        if (line.find(text) != std::string::npos) return true;
-    return false;
 }
 
 const std::wstring kTarget = L"C:\\ExtractTarget";

@@ -6,17 +6,14 @@
 
 #include <iostream>
 
-#include "../unit/TestSupport.h"
+#include "../common/Environment.h"
+#include "../common/FileBytes.h"
+#include "../common/LogLines.h"
+#include "../common/ScratchFolder.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
 
 namespace {
-
-bool Contains(const std::vector<std::string>& lines, const std::string& text) {
-    for (const auto& line : lines)
-        if (line.find(text) != std::string::npos) return true;
-    return false;
-}
 
 const std::wstring kTarget = L"C:\\HostileTarget";
 const DWORD kFailed = 0xFFFFFFFFu;  // -1 as the platform reports it
@@ -29,12 +26,6 @@ std::string Settings(const std::string& more = "") {
 
 std::vector<std::string> Log() {
     return ReadLogLines(ExtractionLogPath(L"Hostile Test.log"));
-}
-
-std::wstring Environment(const wchar_t* name) {
-    wchar_t value[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(value, length) : std::wstring();
 }
 
 // Replaces the first occurrence of from (same length) inside the package's attached cabinet, which
@@ -75,9 +66,9 @@ TEST_F(HostileInputTest, SystemAndSharedFoldersAreNeverEmptied) {
     wchar_t windows[MAX_PATH] = {}, shortName[MAX_PATH] = {};
     ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
     ASSERT_GT(GetShortPathNameW(L"C:\\Program Files", shortName, MAX_PATH), 0u);
-    std::wstring programFiles32 = Environment(L"ProgramFiles(x86)");
-    if (programFiles32.empty()) programFiles32 = Environment(L"ProgramFiles");
-    const std::wstring folders[] = {std::wstring(windows) + L"\\Fonts", programFiles32, Environment(L"PUBLIC"),
+    std::wstring programFiles32 = EnvironmentVariable(L"ProgramFiles(x86)");
+    if (programFiles32.empty()) programFiles32 = EnvironmentVariable(L"ProgramFiles");
+    const std::wstring folders[] = {std::wstring(windows) + L"\\Fonts", programFiles32, EnvironmentVariable(L"PUBLIC"),
                                     shortName, L"C:\\TreskLinkToWindows"};
     for (const auto& target : folders) {
         SCOPED_TRACE(ToUtf8(target));
@@ -101,7 +92,7 @@ TEST_F(HostileInputTest, SystemAndSharedFoldersAreNeverEmptied) {
     }
     // Their well-known contents are still there.
     EXPECT_TRUE(CUtil::FileExists(programFiles32 + L"\\Common Files"));
-    EXPECT_TRUE(CUtil::FileExists(Environment(L"PUBLIC") + L"\\Documents"));
+    EXPECT_TRUE(CUtil::FileExists(EnvironmentVariable(L"PUBLIC") + L"\\Documents"));
     EXPECT_TRUE(CUtil::FileExists(std::wstring(windows) + L"\\system32"));
 }
 

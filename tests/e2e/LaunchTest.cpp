@@ -10,7 +10,13 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "../unit/TestSupport.h"
+#include "../common/Environment.h"
+#include "../common/FileBytes.h"
+#include "../common/LogLines.h"
+#include "../common/Narrow.h"
+#include "../common/ProbeRecords.h"
+#include "../common/ScratchFolder.h"
+#include "ProgramProcess.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
 #include "package/Builder.h"
@@ -20,25 +26,6 @@ namespace {
 const std::wstring kTarget = L"C:\\LaunchTarget";
 const std::string kTargetText = "C:\\LaunchTarget";
 const wchar_t* const kProductCode = L"{6B1C2F0E-3D4A-4E5B-9C7D-8E9F0A1B2C3D}";
-
-struct ProbeRecord {
-    std::string program, arguments, packageTempFolders;
-};
-
-bool Contains(const std::vector<std::string>& lines, const std::string& text) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
-}
-
-// A log line's function column and text as the log writes them.
-std::string Column(const std::string& function) {
-    return "|" + function + std::string(function.size() < 35 ? 35 - function.size() : 0, ' ') + " |";
-}
-
-size_t IndexOf(const std::vector<std::string>& lines, const std::string& text) {
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (lines[i].find(text) != std::string::npos) return i;
-    return lines.size();
-}
 
 // A package settings file: the system the prefix reports is supported, so the launch's own
 // operating-system check lets the setups start.
@@ -55,12 +42,8 @@ std::vector<std::string> Log() {
 }
 
 DWORD RunAndWait(const std::wstring& commandLine) {
-    std::wstring text = commandLine;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &text[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return 0xFFFFFFFFu;
+    PROCESS_INFORMATION process;
+    if (!StartProcess(commandLine, process)) return 0xFFFFFFFFu;
     WaitForSingleObject(process.hProcess, 120000);
     DWORD code = 0xFFFFFFFFu;
     GetExitCodeProcess(process.hProcess, &code);
@@ -101,16 +84,7 @@ protected:
     }
 
     // What the stand-in setups recorded, in the order they started.
-    std::vector<ProbeRecord> Records() {
-        std::vector<ProbeRecord> records;
-        for (const auto& line : ReadLogLines(recordPath)) {
-            size_t first = line.find('\t');
-            size_t last = line.rfind('\t');
-            if (first == std::string::npos || line.substr(first + 1) == "end") continue;
-            records.push_back({line.substr(0, first), line.substr(first + 1, last - first - 1), line.substr(last + 1)});
-        }
-        return records;
-    }
+    std::vector<ProbeRecord> Records() { return ReadProbeRecords(recordPath); }
 
     std::vector<std::string> Programs() {
         std::vector<std::string> programs;
@@ -133,9 +107,7 @@ TEST_F(LaunchTest, SilentRunStartsTheSetupAfterRemovingThePackageTemporaryFolder
     auto records = Records();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].program, kTargetText + "\\Setup\\Setup.exe");
-    wchar_t temp[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-    EXPECT_EQ(records[0].arguments, "/quiet /log=" + ToNarrow(temp) + "\\setup.log");
+    EXPECT_EQ(records[0].arguments, "/quiet /log=" + ToNarrow(TempFolder()) + "\\setup.log");
     // No package temporary folder existed any more when the setup started.
     EXPECT_EQ(records[0].packageTempFolders, "0");
     EXPECT_TRUE(PackageTempFolders().empty());

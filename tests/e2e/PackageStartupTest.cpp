@@ -4,7 +4,10 @@
 
 #include <algorithm>
 
-#include "../unit/TestSupport.h"
+#include "../common/FileBytes.h"
+#include "../common/LogLines.h"
+#include "../common/Narrow.h"
+#include "../common/ScratchFolder.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
 #include "WizardDriver.h"
@@ -30,12 +33,6 @@ std::string German() {
                      "507=Paketinhalt wird gelesen...\n508=Paket wird extrahiert...\n514=Zielordner wird geleert...\n");
 }
 
-size_t IndexOf(const std::vector<std::string>& lines, const std::string& text, size_t from = 0) {
-    for (size_t i = from; i < lines.size(); ++i)
-        if (lines[i].find(text) != std::string::npos) return i;
-    return std::string::npos;
-}
-
 // Every text appears, in this order.
 void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& texts) {
     size_t at = 0;
@@ -44,10 +41,6 @@ void ExpectInOrder(const std::vector<std::string>& lines, const std::vector<std:
         EXPECT_NE(found, std::string::npos) << "missing or out of order: " << text;
         if (found != std::string::npos) at = found + 1;
     }
-}
-
-bool Contains(const std::vector<std::string>& lines, const std::string& text) {
-    return IndexOf(lines, text) != std::string::npos;
 }
 
 class PackageStartupTest : public ::testing::Test {

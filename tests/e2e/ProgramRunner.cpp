@@ -5,20 +5,18 @@
 #include <regex>
 #include <set>
 
-#include "../unit/TestSupport.h"
-
-std::string ToNarrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
+#include "../common/Environment.h"
+#include "../common/FileBytes.h"
+#include "../common/LogLines.h"
+#include "../common/Narrow.h"
+#include "ProgramProcess.h"
 
 std::wstring ProgramPath() {
     return TRESK_PROGRAM_PATH;
 }
 
 std::wstring LogFolder() {
-    wchar_t buffer[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"ALLUSERSPROFILE", buffer, MAX_PATH);
-    return std::wstring(buffer) + L"\\Velmora\\Automation\\Logfiles";
+    return EnvironmentVariable(L"ALLUSERSPROFILE") + L"\\Velmora\\Automation\\Logfiles";
 }
 
 std::wstring MasterLogPath() {
@@ -30,19 +28,6 @@ std::wstring ExtractionLogPath(const std::wstring& name) {
 }
 
 namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId) search->windows.push_back(window);
-    return TRUE;
-}
 
 BOOL CALLBACK AppendChildText(HWND child, LPARAM parameter) {
     wchar_t className[64] = {}, text[1024] = {};
@@ -76,12 +61,8 @@ ProgramRun RunProgram(const std::wstring& arguments, DWORD timeoutMs, const std:
 ProgramRun RunExe(const std::wstring& exePath, const std::wstring& arguments, DWORD timeoutMs,
                   const std::function<void(HWND)>& onWindow) {
     ProgramRun run;
-    std::wstring commandLine = L"\"" + exePath + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return run;
+    PROCESS_INFORMATION process;
+    if (!StartProgram(exePath, arguments, process)) return run;
     std::set<HWND> seen;
     DWORD start = GetTickCount();
     while (true) {
@@ -92,10 +73,8 @@ ProgramRun RunExe(const std::wstring& exePath, const std::wstring& arguments, DW
         }
         if (GetTickCount() - start > timeoutMs) break;
         if (onWindow) {
-            WindowSearch search{process.dwProcessId, {}};
-            EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-            for (HWND window : search.windows)
-                if (IsWindowVisible(window) && seen.insert(window).second) onWindow(window);
+            for (HWND window : VisibleTopLevelWindows(process.dwProcessId))
+                if (seen.insert(window).second) onWindow(window);
         }
     }
     if (!run.finished) TerminateProcess(process.hProcess, 999);
@@ -103,10 +82,6 @@ ProgramRun RunExe(const std::wstring& exePath, const std::wstring& arguments, DW
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return run;
-}
-
-std::vector<std::string> ReadLogLines(const std::wstring& path) {
-    return SplitCrLfLines(ReadBytes(path));
 }
 
 std::vector<std::wstring> PackageTempFolders() {

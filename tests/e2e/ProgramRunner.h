@@ -30,14 +30,8 @@ std::wstring ExtractionLogPath(const std::wstring& name = L"Extraction.log");
 std::string ExpectFinalFrame(const std::wstring& path, const std::string& status, int errors, int warnings);
 void ExpectMasterLogHandedOver(const std::wstring& extractionLog, const std::wstring& masterLog = MasterLogPath());
 
-// The log file split into lines (CR LF removed); empty when the file is missing.
-std::vector<std::string> ReadLogLines(const std::wstring& path);
-
 // Package temporary folders (C:\{GUID}) that exist right now.
 std::vector<std::wstring> PackageTempFolders();
-
-// ASCII text as the log stores it.
-std::string ToNarrow(const std::wstring& text);
 
 // Text of a window and of its static controls, one after the other.
 std::wstring WindowTexts(HWND window);

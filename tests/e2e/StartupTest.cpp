@@ -5,21 +5,15 @@
 #include <algorithm>
 #include <regex>
 
-#include "../unit/TestSupport.h"
+#include "../common/FileBytes.h"
+#include "../common/LogLines.h"
+#include "../common/ScratchFolder.h"
 #include "ProgramRunner.h"
 #include "WizardDriver.h"
 #include "TestPackage.h"
 #include "app/SingleInstance.h"
 
 namespace {
-
-bool Contains(const std::vector<std::string>& lines, const std::string& text) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
-}
-
-size_t CountContaining(const std::vector<std::string>& lines, const std::string& text) {
-    return std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
-}
 
 class StartupTest : public ::testing::Test {
 protected:

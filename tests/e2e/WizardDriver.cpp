@@ -2,28 +2,9 @@
 
 #include <prsht.h>
 
-#include <vector>
+#include "ProgramProcess.h"
 
 namespace {
-
-struct Search {
-    DWORD processId;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectTopLevel(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<Search*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window)) search->windows.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> ProcessWindows(DWORD processId) {
-    Search search{processId, {}};
-    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
-    return search.windows;
-}
 
 std::wstring TextOf(HWND window) {
     wchar_t text[2048] = {};
@@ -60,11 +41,8 @@ BOOL CALLBACK AppendText(HWND child, LPARAM parameter) {
 }  // namespace
 
 WizardDriver::WizardDriver(const std::wstring& exePath, const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + exePath + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return;
+    PROCESS_INFORMATION info;
+    if (!StartProgram(exePath, arguments, info)) return;
     CloseHandle(info.hThread);
     process = info.hProcess;
     processId = info.dwProcessId;
@@ -83,7 +61,7 @@ HWND WizardDriver::Sheet(DWORD timeoutMs) {
     if (sheet && IsWindow(sheet)) return sheet;
     WaitUntil(
         [&] {
-            for (HWND window : ProcessWindows(processId))
+            for (HWND window : VisibleTopLevelWindows(processId))
                 if (IsSheet(window)) sheet = window;
             return sheet != nullptr || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
         },
@@ -166,7 +144,7 @@ HWND WizardDriver::WaitForDialog(DWORD timeoutMs, HWND except) {
     HWND found = nullptr;
     WaitUntil(
         [&] {
-            for (HWND window : ProcessWindows(processId))
+            for (HWND window : VisibleTopLevelWindows(processId))
                 if (!IsSheet(window) && window != except) found = window;
             return found != nullptr || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
         },
@@ -177,7 +155,7 @@ HWND WizardDriver::WaitForDialog(DWORD timeoutMs, HWND except) {
 bool WizardDriver::NoDialogWithin(DWORD timeoutMs, HWND except) {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
-        for (HWND window : ProcessWindows(processId))
+        for (HWND window : VisibleTopLevelWindows(processId))
             if (!IsSheet(window) && window != except) return false;
         Sleep(50);
     }
@@ -215,7 +193,7 @@ void CancelWizard(HWND sheet) {
     HWND box = nullptr;
     WaitUntil(
         [&] {
-            for (HWND window : ProcessWindows(processId))
+            for (HWND window : VisibleTopLevelWindows(processId))
                 if (!IsSheet(window)) box = window;
             return box != nullptr;
         },

@@ -3,7 +3,9 @@
 // page, the setup run from the autolaunch page, and the finish page with the setup's outcome.
 #include <gtest/gtest.h>
 
-#include "../unit/TestSupport.h"
+#include "../common/FileBytes.h"
+#include "../common/Narrow.h"
+#include "../common/ScratchFolder.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
 #include "WizardDriver.h"

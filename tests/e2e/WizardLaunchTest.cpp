@@ -6,7 +6,12 @@
 
 #include <algorithm>
 
-#include "../unit/TestSupport.h"
+#include "../common/Environment.h"
+#include "../common/FileBytes.h"
+#include "../common/LogLines.h"
+#include "../common/Narrow.h"
+#include "../common/ProbeRecords.h"
+#include "../common/ScratchFolder.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
 #include "WizardDriver.h"
@@ -15,12 +20,6 @@ namespace {
 
 constexpr int LOCATION = 1003, AUTOLAUNCH = 1062, FINISH = 1033, FINISH_MESSAGE = 1061, OPEN_FOLDER = 1014;
 constexpr int NEXT = 12324, CANCEL = 2, FINISH_BUTTON = 12325;
-
-std::wstring Temp() {
-    wchar_t temp[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-    return temp;
-}
 
 std::string Settings(const std::string& runtime, const std::string& more = "",
                      const std::string& os = "Windows7;Windows764;Windows10;Windows1064") {
@@ -32,10 +31,6 @@ std::string Settings(const std::string& runtime, const std::string& more = "",
 }
 
 std::vector<std::string> Log() { return ReadLogLines(ExtractionLogPath(L"Wizard Launch.log")); }
-
-bool Contains(const std::vector<std::string>& lines, const std::string& text) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
-}
 
 class WizardLaunchTest : public ::testing::Test {
 protected:
@@ -61,17 +56,13 @@ protected:
     // The setups that started, each as "program TAB arguments".
     std::vector<std::string> Started() {
         std::vector<std::string> started;
-        for (const auto& line : ReadLogLines(recordPath)) {
-            size_t first = line.find('\t'), last = line.rfind('\t');
-            if (first == std::string::npos || line.substr(first + 1) == "end") continue;
-            started.push_back(line.substr(0, last));
-        }
+        for (const auto& record : ReadProbeRecords(recordPath)) started.push_back(record.program + "\t" + record.arguments);
         return started;
     }
 
     ScratchFolder folder{L"wizardlaunch"};
     std::wstring recordPath = folder / L"record.txt";
-    std::wstring target = Temp() + L"\\Wizard Launch";
+    std::wstring target = TempFolder() + L"\\Wizard Launch";
     std::string targetText = ToNarrow(target);
     std::string probe;
 };

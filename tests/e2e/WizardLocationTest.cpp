@@ -3,8 +3,12 @@
 // overwrite prompt's answers with their log lines.
 #include <gtest/gtest.h>
 
+#include "../common/Environment.h"
+#include "../common/FileBytes.h"
+#include "../common/LogLines.h"
+#include "../common/Narrow.h"
+#include "../common/ScratchFolder.h"
 #include "../common/TestData.h"
-#include "../unit/TestSupport.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
 #include "WizardDriver.h"
@@ -15,12 +19,6 @@ constexpr int LOCATION = 1003, PATH_EDIT = 1000, BROWSE = 1001, FINISH = 1033;
 constexpr int NEXT = 12324, FINISH_BUTTON = 12325;
 constexpr int YES = 1024, YES_TO_ALL = 1027, NO = 1028, NO_TO_ALL = 1029, CANCEL = 2;
 
-std::wstring Temp() {
-    wchar_t temp[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-    return temp;
-}
-
 std::string Settings(const std::string& more) {
     return "[Package]\nName=Location Test\nNameDispl=Location Test\nVersionString=1.0\n"
            "[LogFiles]\nExtractLogFileName=Location Test.log\n"
@@ -29,12 +27,6 @@ std::string Settings(const std::string& more) {
 }
 
 std::vector<std::string> Log() { return ReadLogLines(ExtractionLogPath(L"Location Test.log")); }
-
-size_t Count(const std::vector<std::string>& lines, const std::string& text) {
-    size_t count = 0;
-    for (const auto& line : lines) count += line.find(text) != std::string::npos ? 1 : 0;
-    return count;
-}
 
 // An edit control's text in another process (GetWindowText gives only its window caption there).
 std::wstring EditText(HWND edit) {
@@ -51,7 +43,7 @@ protected:
     void TearDown() override { CUtil::DeleteTree(target); }
 
     ScratchFolder folder{L"location"};
-    std::wstring target = Temp() + L"\\Wizard Location";
+    std::wstring target = TempFolder() + L"\\Wizard Location";
 };
 
 TEST_F(WizardLocationTest, BadFoldersGiveTheirBoxAndThePageStays) {
@@ -159,8 +151,8 @@ TEST_F(WizardLocationTest, NonEmptyFolderIsEmptiedOnlyAfterYes) {
         EXPECT_EQ(ReadBytes(mine), "the user's own file") << "a confirmed cancel leaves the folder intact";
         EXPECT_FALSE(CUtil::FileExists(target + L"\\readme.txt"));
         auto log = Log();
-        EXPECT_EQ(Count(log, "|FolderDelete dialog                 |User Clicked on 'No' button"), 1u);
-        EXPECT_EQ(Count(log, "User Clicked on 'Cancel' button"), 0u);
+        EXPECT_EQ(CountContaining(log, "|FolderDelete dialog                 |User Clicked on 'No' button"), 1u);
+        EXPECT_EQ(CountContaining(log, "User Clicked on 'Cancel' button"), 0u);
     }
     {
         SCOPED_TRACE("Yes");
@@ -176,7 +168,7 @@ TEST_F(WizardLocationTest, NonEmptyFolderIsEmptiedOnlyAfterYes) {
         EXPECT_EQ(wizard.ExitCode(), 0u);
         EXPECT_FALSE(CUtil::FileExists(mine));
         EXPECT_EQ(ReadBytes(target + L"\\readme.txt"), "example payload\r\n");
-        EXPECT_EQ(Count(Log(), "|FolderDelete dialog                 |User Clicked on 'Yes' button"), 1u);
+        EXPECT_EQ(CountContaining(Log(), "|FolderDelete dialog                 |User Clicked on 'Yes' button"), 1u);
     }
 }
 
@@ -240,7 +232,7 @@ TEST_F(WizardLocationTest, OverwritePromptAnswers) {
         wizard.Click(FINISH_BUTTON);
         ASSERT_TRUE(wizard.WaitForExit());
         auto log = Log();
-        EXPECT_EQ(Count(log, std::string("|Overwrite dialog                    |") + c.logLine), static_cast<size_t>(c.asked));
+        EXPECT_EQ(CountContaining(log, std::string("|Overwrite dialog                    |") + c.logLine), static_cast<size_t>(c.asked));
         EXPECT_EQ(ReadBytes(destination + L"\\a.txt"), c.a);
         EXPECT_EQ(ReadBytes(destination + L"\\b.txt"), c.b);
         EXPECT_EQ(CUtil::FileExists(destination + L"\\c.txt"), c.extracted);

@@ -12,7 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "../unit/TestSupport.h"
+#include "../common/Environment.h"
+#include "../common/FileBytes.h"
+#include "../common/Narrow.h"
+#include "../common/ScratchFolder.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
 #include "WizardDriver.h"
@@ -225,11 +228,7 @@ protected:
 
     ScratchFolder folder{L"wizardscale"};
     std::wstring package;
-    std::wstring target = [] {
-        wchar_t temp[MAX_PATH] = {};
-        GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-        return std::wstring(temp) + L"\\Scale Test";
-    }();
+    std::wstring target = TempFolder() + L"\\Scale Test";
 };
 
 TEST_F(WizardScaleTest, EveryPageAndPromptIsLaidOutAtEveryScale) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/Environment.h"
 #include "TestPackage.h"
 #include "util/Util.h"
 #include "WizardDriver.h"
@@ -123,9 +124,7 @@ void TakeLaunchPictures(const std::wstring& out, const std::wstring& work, const
         std::string cabinet = MakeCabinet(folder, {{"Setup.exe", probe}, {"ReadMe.txt", "read me"}});
         return MakePackage(folder, L"Screens.exe", head + "[Runtime]\n" + runtime + more, files, &cabinet);
     };
-    wchar_t tempBuffer[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"TEMP", tempBuffer, MAX_PATH);
-    const std::wstring temp = tempBuffer;
+    const std::wstring temp = TempFolder();
 
     {
         // The location page, the folder-delete prompt, the autolaunch page and a cancel there.

@@ -3,8 +3,11 @@
 // every way of cancelling, and the outcome on the finish page with the exit code.
 #include <gtest/gtest.h>
 
+#include "../common/Environment.h"
+#include "../common/FileBytes.h"
+#include "../common/LogLines.h"
+#include "../common/ScratchFolder.h"
 #include "../common/TestData.h"
-#include "../unit/TestSupport.h"
 #include "ProgramRunner.h"
 #include "TestPackage.h"
 #include "WizardDriver.h"
@@ -32,22 +35,10 @@ std::string Settings(const std::string& more = "") {
 
 std::vector<std::string> Log() { return ReadLogLines(ExtractionLogPath(L"Wizard Test.log")); }
 
-bool Contains(const std::vector<std::string>& lines, const std::string& text) {
-    for (const auto& line : lines)
-        if (line.find(text) != std::string::npos) return true;
-    return false;
-}
-
-std::wstring Temp() {
-    wchar_t temp[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-    return temp;
-}
-
 class WizardTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        target = Temp() + L"\\Wizard Test";
+        target = TempFolder() + L"\\Wizard Test";
         CUtil::DeleteTree(target);
     }
     void TearDown() override { CUtil::DeleteTree(target); }

@@ -48,7 +48,7 @@ public:
     // The message parts (after the function column) of every line written so far.
     std::vector<std::string> Messages() const {
         std::vector<std::string> messages;
-        for (const auto& line : SplitCrLfLines(ReadBytes(path))) {
+        for (const auto& line : ReadLogLines(path)) {
             // time (8) "|" level word (10) "|" function column (35 or more) " |" message
             size_t bar = line.find(" |", 20 + 35);
             if (bar != std::string::npos) messages.push_back(line.substr(bar + 2));

@@ -4,13 +4,10 @@
 #include <array>
 #include <map>
 
+#include "../common/Narrow.h"
 #include "checks/ConditionLogic.h"
 
 namespace {
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
 
 TEST(CompareVersions, Table) {
     struct Case {
@@ -41,7 +38,7 @@ TEST(CompareVersions, Table) {
         {L"abc", L"1", VERSION_FIRST_SMALLER},
         {L"99999999999", L"2147483647", VERSION_EQUAL},
     };
-    for (const auto& c : cases) EXPECT_EQ(CompareVersions(c.a, c.b), c.result) << Narrow(c.a) << " vs " << Narrow(c.b);
+    for (const auto& c : cases) EXPECT_EQ(CompareVersions(c.a, c.b), c.result) << ToNarrow(c.a) << " vs " << ToNarrow(c.b);
 }
 
 TEST(MatchVersionOperator, EveryOperatorAgainstEveryResult) {
@@ -53,7 +50,7 @@ TEST(MatchVersionOperator, EveryOperatorAgainstEveryResult) {
     };
     for (const auto& row : table)
         for (int result = 0; result < 3; ++result)
-            EXPECT_EQ(MatchVersionOperator(row.first, result), row.second[result]) << Narrow(row.first) << " " << result;
+            EXPECT_EQ(MatchVersionOperator(row.first, result), row.second[result]) << ToNarrow(row.first) << " " << result;
 }
 
 TEST(MatchTextOperator, EqualityWithoutCaseOnly) {
@@ -94,7 +91,7 @@ TEST(DecideRegistryCondition, Table) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(DecideRegistryCondition(c.op, c.status, c.read, c.value), c.result)
-            << Narrow(c.op) << " status " << c.status << " read '" << Narrow(c.read) << "' value '" << Narrow(c.value) << "'";
+            << ToNarrow(c.op) << " status " << c.status << " read '" << ToNarrow(c.read) << "' value '" << ToNarrow(c.value) << "'";
 }
 
 TEST(DecideFileCondition, PresenceAndVersion) {
@@ -118,7 +115,7 @@ TEST(DecideFileCondition, PresenceAndVersion) {
         {L"{=}", L"1.2.3.4", L"", 1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(DecideFileVersion(c.op, c.version, c.value), c.result) << Narrow(c.op) << " " << Narrow(c.version);
+        EXPECT_EQ(DecideFileVersion(c.op, c.version, c.value), c.result) << ToNarrow(c.op) << " " << ToNarrow(c.version);
     EXPECT_EQ(FileConditionValue(L"{ 2.0.0.0 }"), L"2.0.0.0");
     EXPECT_EQ(FileConditionValue(L"{{}}"), L"");
 }
@@ -146,7 +143,7 @@ TEST(ConditionPaths, FileReferencesAndProperties) {
         {L"%]x[%ProgramFiles", L"%]x[%ProgramFiles"},
         {L"C:\\Tools\\tool.exe", L"C:\\Tools\\tool.exe"},
     };
-    for (const auto& c : cases) EXPECT_EQ(ExpandFilePath(c.path, lookup), c.expanded) << Narrow(c.path);
+    for (const auto& c : cases) EXPECT_EQ(ExpandFilePath(c.path, lookup), c.expanded) << ToNarrow(c.path);
 
     EXPECT_EQ(ApplyPropertyToPath(L"[Dir]tool.exe", L"Dir", L"C:\\Tools", true), L"C:\\Tools\\tool.exe");
     EXPECT_EQ(ApplyPropertyToPath(L"[Dir]tool.exe", L"Dir", L"C:\\Tools\\", true), L"C:\\Tools\\tool.exe");
@@ -177,10 +174,10 @@ TEST(ConditionPaths, RegistryPaths) {
     for (const auto& c : cases) {
         int root = 99;
         std::wstring key, value;
-        EXPECT_EQ(ParseRegistryPath(c.path, root, key, value), c.parsed) << Narrow(c.path);
-        EXPECT_EQ(root, c.root) << Narrow(c.path);
-        EXPECT_EQ(key, c.key) << Narrow(c.path);
-        EXPECT_EQ(value, c.value) << Narrow(c.path);
+        EXPECT_EQ(ParseRegistryPath(c.path, root, key, value), c.parsed) << ToNarrow(c.path);
+        EXPECT_EQ(root, c.root) << ToNarrow(c.path);
+        EXPECT_EQ(key, c.key) << ToNarrow(c.path);
+        EXPECT_EQ(value, c.value) << ToNarrow(c.path);
     }
 }
 

@@ -1,6 +1,7 @@
 // Delete-on-exit over a real extraction folder, and the hand-over file that a frame setup gets.
 #include <gtest/gtest.h>
 
+#include "../common/Narrow.h"
 #include "LaunchTestSupport.h"
 #include "cleanup/DeleteOnExit.h"
 #include "log/BuildLogFile.h"
@@ -43,9 +44,9 @@ TEST_F(DeleteOnExitTest, PackageFilesOldestFirstAndFoldersThatHoldNothingForeign
     for (const auto& message : LogMessages(logPath, "DeleteExtractedFilesAndFolders"))
         if (message.rfind("Deleting file : ", 0) == 0) deleted.push_back(message.substr(16));
     std::vector<std::string> expected;
-    for (const auto& file : files) expected.push_back(NarrowText(extractPath + file));
+    for (const auto& file : files) expected.push_back(ToNarrow(extractPath + file));
     EXPECT_EQ(deleted, expected);
-    for (const auto& file : files) EXPECT_FALSE(CUtil::FileExists(extractPath + file)) << NarrowText(file);
+    for (const auto& file : files) EXPECT_FALSE(CUtil::FileExists(extractPath + file)) << ToNarrow(file);
 
     EXPECT_FALSE(IsFolder(extractPath + L"Docs"));
     EXPECT_EQ(ReadBytes(extractPath + L"Data\\Sub\\mine.txt"), "keep me");
@@ -55,9 +56,9 @@ TEST_F(DeleteOnExitTest, PackageFilesOldestFirstAndFoldersThatHoldNothingForeign
     auto logged = [&](const std::string& text) {
         return std::find(messages.begin(), messages.end(), text) != messages.end();
     };
-    EXPECT_TRUE(logged("Could not delete folder : " + NarrowText(extractPath + L"Data")));
-    EXPECT_TRUE(logged("Could not delete folder : " + NarrowText(extractPath + L"Data\\Sub")));
-    EXPECT_FALSE(logged("Could not delete folder : " + NarrowText(extractPath + L"Docs")));
+    EXPECT_TRUE(logged("Could not delete folder : " + ToNarrow(extractPath + L"Data")));
+    EXPECT_TRUE(logged("Could not delete folder : " + ToNarrow(extractPath + L"Data\\Sub")));
+    EXPECT_FALSE(logged("Could not delete folder : " + ToNarrow(extractPath + L"Docs")));
     EXPECT_TRUE(theInitializer.packageFiles.empty());
     EXPECT_TRUE(theInitializer.packageFolders.empty());
 
@@ -86,13 +87,13 @@ TEST_F(DeleteOnExitTest, FoldersThatThePathTestCreatedGoOnlyWhenEmpty) {
         DeleteExtractedFilesAndFolders();
 
         auto messages = LogMessages(logPath, "DeleteExtractedFilesAndFolders");
-        EXPECT_NE(std::find(messages.begin(), messages.end(), "Deleting folder : " + NarrowText(created)), messages.end());
+        EXPECT_NE(std::find(messages.begin(), messages.end(), "Deleting folder : " + ToNarrow(created)), messages.end());
         EXPECT_FALSE(CUtil::FileExists(extractPath + L"Setup.exe"));
         EXPECT_FALSE(IsFolder(extractPath + L"Bin"));
         EXPECT_EQ(IsFolder(created), foreignFile);
         if (foreignFile) {
             EXPECT_EQ(ReadBytes(extractPath + L"mine.txt"), "keep me");
-            EXPECT_NE(std::find(messages.begin(), messages.end(), "Could not delete folder : " + NarrowText(created)),
+            EXPECT_NE(std::find(messages.begin(), messages.end(), "Could not delete folder : " + ToNarrow(created)),
                       messages.end());
         }
     }
@@ -108,7 +109,7 @@ TEST_F(DeleteOnExitTest, HandOverFileListsPackageContentAndItself) {
     CreateDirectoryW((extractPath + L"Setup\\InstData\\Own").c_str(), nullptr);
 
     ASSERT_EQ(WriteToDeletetxt(), 1);
-    const std::string root = NarrowText(extractPath);
+    const std::string root = ToNarrow(extractPath);
     const std::string expected = "[FilesToDelete]\r\n" + root + "Setup\\Start.exe\r\n" + root +
                                  "Setup\\InstData\\Resources\\Zub2.exe\r\n" + root + "Docs\\ReadMe.txt\r\n" + root +
                                  "Docs\\Old\\x.txt\r\n" + root + "ExtractedFilesToDelete.txt\r\n" + root +
@@ -134,7 +135,7 @@ TEST_F(DeleteOnExitTest, HandOverFileEncodingFollowsThePaths) {
     };
     const Case cases[] = {{L"Plain", false}, {L"Caf\u00E9", false}, {L"\u03A9mega", true}, {L"\u30C7\u30FC\u30BF", true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(NarrowText(c.folder));
+        SCOPED_TRACE(ToNarrow(c.folder));
         ClearExtractionRecords();
         UseExtractionFolder(scratch / c.folder);
         ExtractLikeTheEngine(extractPath, {L"Setup.exe"});

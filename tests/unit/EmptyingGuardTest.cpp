@@ -2,14 +2,12 @@
 // and the resolution of aliases (short names, links, "\\?\" forms, trailing dots) on the system.
 #include <gtest/gtest.h>
 
+#include "../common/Environment.h"
+#include "../common/Narrow.h"
 #include "TestSupport.h"
 #include "extract/EmptyingGuard.h"
 
 namespace {
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
 
 TEST(EmptyingGuard, DecisionTable) {
     CFolderGuard guard;
@@ -42,7 +40,7 @@ TEST(EmptyingGuard, DecisionTable) {
         {L"C:\\Extract\\Product", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(IsProtectedFromEmptying(c.folder, guard), c.isProtected) << Narrow(c.folder);
+        EXPECT_EQ(IsProtectedFromEmptying(c.folder, guard), c.isProtected) << ToNarrow(c.folder);
 }
 
 TEST(EmptyingGuard, ComparisonForm) {
@@ -51,12 +49,6 @@ TEST(EmptyingGuard, ComparisonForm) {
     EXPECT_EQ(FolderComparisonForm(L"C:/Users/Public/"), L"c:\\users\\public");
     EXPECT_EQ(FolderComparisonForm(L"C:"), L"c:\\");
     EXPECT_EQ(FolderComparisonForm(L"C:\\\\"), L"c:\\");
-}
-
-std::wstring Environment(const wchar_t* name) {
-    wchar_t value[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(value, length) : std::wstring();
 }
 
 // The system's own folders, reached by their names and by their aliases, on the running system.
@@ -68,12 +60,12 @@ TEST(EmptyingGuard, SystemFoldersAndTheirAliases) {
     ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
     ASSERT_GT(GetShortPathNameW(L"C:\\Program Files", shortName, MAX_PATH), 0u);
     const std::wstring windowsFolder = windows;
-    std::wstring programFiles32 = Environment(L"ProgramFiles(x86)");
-    if (programFiles32.empty()) programFiles32 = Environment(L"ProgramFiles");
+    std::wstring programFiles32 = EnvironmentVariable(L"ProgramFiles(x86)");
+    if (programFiles32.empty()) programFiles32 = EnvironmentVariable(L"ProgramFiles");
 
     CreateDirectoryW((scratch / L"product").c_str(), nullptr);
     CreateDirectoryW((scratch / L"program").c_str(), nullptr);
-    std::wstring userProfile = Environment(L"USERPROFILE");
+    std::wstring userProfile = EnvironmentVariable(L"USERPROFILE");
     CreateDirectoryW((userProfile + L"\\TreskGuardProduct").c_str(), nullptr);
     struct Case {
         std::wstring folder;
@@ -88,12 +80,12 @@ TEST(EmptyingGuard, SystemFoldersAndTheirAliases) {
         {programFiles32 + L"\\Common Files", true},
         {L"C:\\Program Files", true},
         {shortName, true},
-        {Environment(L"PUBLIC"), true},
-        {Environment(L"PUBLIC") + L"\\Documents", true},
-        {Environment(L"ProgramData"), true},
+        {EnvironmentVariable(L"PUBLIC"), true},
+        {EnvironmentVariable(L"PUBLIC") + L"\\Documents", true},
+        {EnvironmentVariable(L"ProgramData"), true},
         {userProfile, true},
         {userProfile + L"\\..", true},
-        {Environment(L"TEMP"), true},
+        {EnvironmentVariable(L"TEMP"), true},
         {L"C:\\", true},
         {scratch / L"program", true},
         {scratch.Path(), true},  // contains the program's folder
@@ -115,7 +107,7 @@ TEST(EmptyingGuard, SystemFoldersAndTheirAliases) {
     for (const auto& c : cases) {
         std::wstring resolved = ResolveFinalFolderPath(c.folder);
         EXPECT_EQ(IsProtectedFromEmptying(resolved, guard), c.isProtected)
-            << Narrow(c.folder) << " resolved to " << Narrow(resolved);
+            << ToNarrow(c.folder) << " resolved to " << ToNarrow(resolved);
     }
     EXPECT_EQ(FolderComparisonForm(ResolveFinalFolderPath(shortName)), L"c:\\program files");
     RemoveDirectoryW((userProfile + L"\\TreskGuardProduct").c_str());

@@ -58,11 +58,6 @@ HWND PromptWindow() {
     return CreateClassWindow(L"TreskPromptTestWindow", PromptWindowProc);
 }
 
-// The level column's end and the function column of a log line.
-std::string Column(const std::string& function) {
-    return "|" + function + std::string(35 - function.size(), ' ') + " |";
-}
-
 std::vector<std::wstring> ListOf(const CPathList& list) {
     return std::vector<std::wstring>(list.begin(), list.end());
 }
@@ -97,13 +92,9 @@ protected:
     // The engine's log lines so far (they reach the log through the window).
     std::vector<std::string> LogLines() {
         DeliverPosted();
-        return SplitCrLfLines(ReadBytes(logPath));
+        return ReadLogLines(logPath);
     }
-    bool Logged(const std::string& text) {
-        for (const auto& line : LogLines())
-            if (line.find(text) != std::string::npos) return true;
-        return false;
-    }
+    bool Logged(const std::string& text) { return Contains(LogLines(), text); }
     void Settings(const std::string& text) {
         WriteBytes(settingsFolder / L"Properties_Qirva.ini", EncodeUtf16LeWithBom(text));
         theInitializer.SetMultiPart();

@@ -49,7 +49,7 @@ protected:
         if (window) DestroyWindow(window);
         theLog.InitLog(L"", LOG_THRESHOLD_NORMAL);
     }
-    std::vector<std::string> LogLines() { return SplitCrLfLines(ReadBytes(logPath)); }
+    std::vector<std::string> LogLines() { return ReadLogLines(logPath); }
 
     ScratchFolder folder{L"notices"};
     std::wstring logPath = folder / L"notices.log";

@@ -1,6 +1,7 @@
 // Choosing and testing the extraction folder, and the drive for the package temporary folder.
 #include <gtest/gtest.h>
 
+#include "../common/Environment.h"
 #include "TestSupport.h"
 #include "package/ExtractorValidator.h"
 #include "package/QirvaInitalizer.h"
@@ -172,12 +173,11 @@ TEST_F(ValidatorTest, CandidatesInOrder) {
     std::wstring chosen = validator.GetFinalExtractPathParam(folder / L"FromCommandLine", L"Demo", L"C:\\{X}\\", 0);
     EXPECT_EQ(chosen, folder / L"FromCommandLine\\");
     chosen = validator.GetFinalExtractPathParam(L"R:\\Pkg", L"Demo", L"C:\\{X}\\", 0);
-    wchar_t temp[MAX_PATH];
-    DWORD length = GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-    EXPECT_EQ(chosen, std::wstring(temp, length) + L"\\Demo\\");
+    const std::wstring temp = TempFolder();
+    EXPECT_EQ(chosen, temp + L"\\Demo\\");
     Settings("[Runtime]\nExtractPath=%TEMP%\\FromSettings\n");
     EXPECT_EQ(validator.GetFinalExtractPathParam(L"", L"Demo", L"C:\\{X}\\", 0),
-              std::wstring(temp, length) + L"\\FromSettings\\");
+              temp + L"\\FromSettings\\");
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 
 #include <vector>
 
+#include "../common/Environment.h"
+#include "../common/Narrow.h"
+#include "TestLaunchHost.h"
 #include "TestSupport.h"
 #include "app/RunMode.h"
-#include "app/TreskSelfExtractorUIApp.h"
 #include "launch/AutolaunchList.h"
 #include "launch/LaunchApplication.h"
 #include "log/BuildLogFile.h"
@@ -17,16 +19,6 @@
 namespace {
 
 constexpr int kUntouched = 77;
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
-
-bool Contains(const std::vector<std::string>& lines, const std::string& text) {
-    for (const auto& line : lines)
-        if (line.find(text) != std::string::npos) return true;
-    return false;
-}
 
 class AutolaunchListTest : public ::testing::Test {
 protected:
@@ -43,7 +35,6 @@ protected:
     }
     void TearDown() override {
         theLog.InitLog(L"", LOG_THRESHOLD_NORMAL);
-        theApp.SetDeleteOnExit(0);
         theInitializer.packageFiles.clear();
         theInitializer.packageFolders.clear();
     }
@@ -59,7 +50,7 @@ protected:
         theInitializer.SetWaitForAutoLaunchParam();
         theInitializer.packageFiles.clear();
         theInitializer.packageFolders.clear();
-        theApp.SetDeleteOnExit(deleteOnExit);
+        host.deleteOnExit = deleteOnExit;
         DeleteFileW(handOverPath.c_str());
         DeleteFileW(logPath.c_str());
     }
@@ -70,6 +61,7 @@ protected:
     std::wstring extractPath = extract + L"\\";
     std::wstring handOverPath = extractPath + L"ExtractedFilesToDelete.txt";
     std::wstring logPath = scratch / L"launch.log";
+    TestLaunchHost host;
 };
 
 TEST_F(AutolaunchListTest, SettingsToLaunchAndParameterLists) {
@@ -88,8 +80,8 @@ TEST_F(AutolaunchListTest, SettingsToLaunchAndParameterLists) {
     const std::string tooDeep = "Deep\\" + std::string(900, 'a') + "\\Setup.exe";
     // A launch path of 899 characters is not too deep; it is missing (longer than 255).
     const std::string justShallowEnough =
-        "Deep\\" + std::string(899 - Narrow(extractPath).size() - 1 - 5 - 10, 'a') + "\\Setup.exe";
-    ASSERT_EQ(Narrow(extractPath).size() + 1 + justShallowEnough.size(), 899u);
+        "Deep\\" + std::string(899 - ToNarrow(extractPath).size() - 1 - 5 - 10, 'a') + "\\Setup.exe";
+    ASSERT_EQ(ToNarrow(extractPath).size() + 1 + justShallowEnough.size(), 899u);
     const std::string lang = "LaunchEXEParams=/single\nLaunchEXEParams1=/1\nLaunchEXEParams2=/2\nLaunchEXEParams3=/3\n";
     const std::string qirva = "LaunchEXEParams=/p\nLaunchEXEParamsSilent=/s\nLaunchEXEParamsUnattended=/u\n";
     const Case cases[] = {
@@ -150,7 +142,7 @@ TEST_F(AutolaunchListTest, SettingsToLaunchAndParameterLists) {
         SCOPED_TRACE(c.label);
         Prepare(c.runtime, c.language, c.deleteOnExit);
         TextList launchList, parameterList;
-        GetAutolaunchApps(L"1033", c.runMode, theApp.GetDeleteOnExit(), &theApp.GetReturnCodes(), launchList, parameterList);
+        GetAutolaunchApps(L"1033", c.runMode, host.GetDeleteOnExit(), &host.GetReturnCodes(), launchList, parameterList);
 
         std::vector<std::wstring> launches(launchList.rbegin(), launchList.rend());
         std::vector<std::wstring> parameters(parameterList.rbegin(), parameterList.rend());
@@ -170,10 +162,10 @@ TEST_F(AutolaunchListTest, SettingsToLaunchAndParameterLists) {
         EXPECT_EQ(CUtil::FileExists(handOverPath), c.handOverWritten);
         if (c.handOverWritten) {
             // However often it was written, the list names itself once, as its last file.
-            auto lines = SplitCrLfLines(ReadBytes(handOverPath));
+            auto lines = ReadLogLines(handOverPath);
             ASSERT_EQ(lines.size(), 2u);
             EXPECT_EQ(lines[0], "[FilesToDelete]");
-            EXPECT_EQ(lines[1], Narrow(handOverPath));
+            EXPECT_EQ(lines[1], ToNarrow(handOverPath));
         }
     }
 }
@@ -181,9 +173,9 @@ TEST_F(AutolaunchListTest, SettingsToLaunchAndParameterLists) {
 TEST_F(AutolaunchListTest, LogLinesOfTheList) {
     Prepare("Multilaunch=1\nAutoLaunch1=Setup\\Start.exe\nAutoLaunch2=Missing.exe\n", "LaunchEXEParams1=/lang=1033\n", 1);
     TextList launchList, parameterList;
-    GetAutolaunchApps(L"1033", MODE_FULL_GUI, theApp.GetDeleteOnExit(), &theApp.GetReturnCodes(), launchList, parameterList);
-    auto log = SplitCrLfLines(ReadBytes(logPath));
-    std::string path = Narrow(extractPath);
+    GetAutolaunchApps(L"1033", MODE_FULL_GUI, host.GetDeleteOnExit(), &host.GetReturnCodes(), launchList, parameterList);
+    auto log = ReadLogLines(logPath);
+    std::string path = ToNarrow(extractPath);
     EXPECT_TRUE(Contains(log, "|GetAutolaunchApps                   |AutoLaunch1 : Setup\\Start.exe"));
     EXPECT_TRUE(Contains(log, "|GetAutolaunchApps                   |Mode - "));
     EXPECT_TRUE(Contains(log, "|GetAutolaunchApps                   |Writing to ExtractedFilesToDelete.txt is success"));
@@ -192,17 +184,14 @@ TEST_F(AutolaunchListTest, LogLinesOfTheList) {
                                   "\\Setup\\Start.exe to be launched is - /lang=1033 /DeleteOnFinish=\"" + path +
                                   "ExtractedFilesToDelete.txt\""));
     // The entry's return-code section is loaded with it.
-    EXPECT_EQ(theApp.GetReturnCodes().FinishMessages().count(L"MessageOnFinish"), 1u);
+    EXPECT_EQ(host.GetReturnCodes().FinishMessages().count(L"MessageOnFinish"), 1u);
 }
 
 TEST(ExpandLaunchParameters, TokensFollowedByASeparatorAreExpanded) {
     ScratchFolder scratch{L"expand"};
     std::wstring logPath = scratch / L"expand.log";
-    wchar_t buffer[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"TEMP", buffer, MAX_PATH);
-    const std::wstring temp = buffer;
-    GetEnvironmentVariableW(L"ProgramFiles", buffer, MAX_PATH);
-    const std::wstring programFiles = buffer;
+    const std::wstring temp = TempFolder();
+    const std::wstring programFiles = EnvironmentVariable(L"ProgramFiles");
     ASSERT_FALSE(temp.empty());
     SetEnvironmentVariableW(L"MYVAR", L"C:\\Mine");
     SetEnvironmentVariableW(L"PERCENT", L"50%");
@@ -230,12 +219,10 @@ TEST(ExpandLaunchParameters, TokensFollowedByASeparatorAreExpanded) {
         DeleteFileW(logPath.c_str());
         std::wstring text = c.text;
         ExpandLaunchParameters(text);
-        EXPECT_EQ(text, c.expanded) << Narrow(c.text);
-        int warnings = 0;
-        for (const auto& line : SplitCrLfLines(ReadBytes(logPath)))
-            warnings += line.find("|WARNING   |IsEnvVarPresent                     |Env variable not supported..") !=
-                        std::string::npos;
-        EXPECT_EQ(warnings, c.warnings) << Narrow(c.text);
+        EXPECT_EQ(text, c.expanded) << ToNarrow(c.text);
+        int warnings = static_cast<int>(CountContaining(
+            ReadLogLines(logPath), "|WARNING   |IsEnvVarPresent                     |Env variable not supported.."));
+        EXPECT_EQ(warnings, c.warnings) << ToNarrow(c.text);
     }
     theLog.InitLog(L"", LOG_THRESHOLD_NORMAL);
     SetEnvironmentVariableW(L"MYVAR", nullptr);
@@ -256,7 +243,7 @@ TEST(LaunchCommand, ProgramAndArgumentsForAPath) {
     };
     for (const auto& c : cases) {
         CLaunchCommand command = LaunchCommandFor(c.path, L"/qn");
-        EXPECT_EQ(command.kind, c.kind) << Narrow(c.path);
+        EXPECT_EQ(command.kind, c.kind) << ToNarrow(c.path);
         EXPECT_EQ(command.program, c.program);
         EXPECT_EQ(command.arguments, c.arguments);
     }
@@ -276,7 +263,7 @@ TEST(LaunchCommand, ElevationOnlyForTheSystemInstaller) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(UseRunasVerb(c.program, c.major, c.admin, c.checkAdmin), c.runas)
-            << Narrow(c.program) << " " << c.major << " " << c.admin << " " << Narrow(c.checkAdmin);
+            << ToNarrow(c.program) << " " << c.major << " " << c.admin << " " << ToNarrow(c.checkAdmin);
 }
 
 }  // namespace

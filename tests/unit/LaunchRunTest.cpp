@@ -7,18 +7,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "../common/Narrow.h"
+#include "../common/ProbeRecords.h"
 #include "LaunchTestSupport.h"
-#include "app/TreskSelfExtractorUIApp.h"
+#include "TestLaunchHost.h"
 #include "app/WorkerThread.h"
 #include "launch/Launcher.h"
 #include "log/BuildLogFile.h"
 #include "text/Utf.h"
 
 namespace {
-
-struct ProbeRecord {
-    std::string program, arguments;
-};
 
 // A window that remembers every position a progress bar is set to.
 std::vector<int> barPositions;
@@ -70,7 +68,6 @@ protected:
     void TearDown() override {
         theLog.InitLog(L"", LOG_THRESHOLD_NORMAL);
         SetEnvironmentVariableW(L"TRESK_PROBE_RECORD", nullptr);
-        theApp.SetDeleteOnExit(0);
         workerStopFlag = 0;
         ClearExtractionRecords();
     }
@@ -87,16 +84,7 @@ protected:
     }
 
     // What the stand-in setups recorded, in the order they started (end lines left out).
-    std::vector<ProbeRecord> Records() {
-        std::vector<ProbeRecord> records;
-        for (const auto& line : SplitCrLfLines(ReadBytes(recordPath))) {
-            size_t tab = line.find('\t');
-            size_t last = line.rfind('\t');
-            if (tab == std::string::npos || line.substr(tab + 1) == "end") continue;
-            records.push_back({line.substr(0, tab), line.substr(tab + 1, last - tab - 1)});
-        }
-        return records;
-    }
+    std::vector<ProbeRecord> Records() { return ReadProbeRecords(recordPath); }
 
     ScratchFolder scratch{L"launchrun"};
     std::wstring temp = scratch / L"pkgtemp";
@@ -104,15 +92,16 @@ protected:
     std::wstring extractPath = extract + L"\\";
     std::wstring recordPath = scratch / L"record.txt";
     std::wstring logPath = scratch / L"launch.log";
+    TestLaunchHost host;
 };
 
 TEST_F(LaunchRunTest, FrameSetupGetsTheHandOverFileWithItsArguments) {
     Prepare("[Runtime]\nMultilaunch=1\nAutoLaunch1=Setup\\Start.exe\nWaitForAutolaunchFinish=1\n"
             "[1033]\nLaunchEXEParams1=/lang=1033\n");
-    theApp.SetDeleteOnExit(1);
-    EXPECT_EQ(HandleLaunchSetup(theApp), 0);
+    host.deleteOnExit = 1;
+    EXPECT_EQ(HandleLaunchSetup(host), 0);
 
-    const std::string root = NarrowText(extractPath);
+    const std::string root = ToNarrow(extractPath);
     auto records = Records();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].program, root + "Setup\\Start.exe");
@@ -169,7 +158,7 @@ TEST_F(LaunchRunTest, WizardFollowsTheLaunch) {
         barPositions.clear();
         // The wizard's Cancel sets the flag while a setup runs; the launch sees it when it returns.
         workerStopFlag = c.cancel ? 1 : 0;
-        EXPECT_EQ(HandleLaunchSetup(theApp, &wizard), c.result);
+        EXPECT_EQ(HandleLaunchSetup(host, &wizard), c.result);
         workerStopFlag = 0;
         EXPECT_EQ(barPositions, c.bar);
         // A setup not waited for records its start on its own time; a loaded machine may take a while.
@@ -199,9 +188,9 @@ TEST_F(LaunchRunTest, NotWaitedForSetupIsRecordedAsStillRunning) {
     Prepare("[Runtime]\nAutoLaunch=Second\\Setup.exe\nWaitForAutolaunchFinish=0\n"
             "[AutoLaunch]\nReturnCode_259=error:{Running}\n"
             "[1033]\nLaunchEXEParams=/sleep=1500\nRunning=Still running\n");
-    EXPECT_EQ(HandleLaunchSetup(theApp), 10);
-    EXPECT_EQ(theApp.GetReturnCodes().GetFinishMessage(), L"Still running");
-    EXPECT_EQ(theApp.GetSetupReturnCode(), 259);
+    EXPECT_EQ(HandleLaunchSetup(host), 10);
+    EXPECT_EQ(host.GetReturnCodes().GetFinishMessage(), L"Still running");
+    EXPECT_EQ(host.GetReturnCodes().GetSetupReturnCode(), 259);
     for (int i = 0; i < 500 && ReadBytes(recordPath).find("\tend") == std::string::npos; ++i) Sleep(10);
 }
 
@@ -210,7 +199,7 @@ TEST_F(LaunchRunTest, ProgramMissingAtLaunchTimeIsSkipped) {
     TextList launchList = {L"AutoLaunch2:" + extractPath + L"\\Second\\Setup.exe",
                            L"AutoLaunch1:" + extractPath + L"\\Gone\\Setup.exe"};
     TextList parameterList = {L"/two", L"/one"};
-    EXPECT_EQ(LaunchMultipleApplications(theApp, L"1033", launchList, parameterList, L""), -1);
+    EXPECT_EQ(LaunchMultipleApplications(host, L"1033", launchList, parameterList, L""), -1);
     EXPECT_EQ(theInitializer.GetPackageResultCode(), -4);
     auto records = Records();
     ASSERT_EQ(records.size(), 1u);

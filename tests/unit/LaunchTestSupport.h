@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the launch and clean-up tests: an extraction folder filled the way the cabinet
-// engine fills it, with its records in the package initialiser, and log reading.
+// engine fills it, with its records in the package initialiser.
 
 #include <windows.h>
 
@@ -41,19 +41,4 @@ inline void ClearExtractionRecords() {
     theInitializer.packageFiles.clear();
     theInitializer.createdFolders.clear();
     theInitializer.packageFolders.clear();
-}
-
-// The messages of the log lines written under function, in order (the text after the column).
-inline std::vector<std::string> LogMessages(const std::wstring& logPath, const std::string& function) {
-    std::vector<std::string> messages;
-    std::string column = function + std::string(function.size() < 35 ? 35 - function.size() : 0, ' ') + " |";
-    for (const auto& line : SplitCrLfLines(ReadBytes(logPath))) {
-        size_t at = line.find("|" + column);
-        if (at != std::string::npos) messages.push_back(line.substr(at + 1 + column.size()));
-    }
-    return messages;
-}
-
-inline std::string NarrowText(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
 }

@@ -18,7 +18,7 @@ protected:
     std::wstring path = folder / L"test.log";
     CBuildLogFile log;
     void SetUp() override { log.InitLog(path, LOG_THRESHOLD_NORMAL); }
-    std::vector<std::string> Read() const { return SplitCrLfLines(ReadBytes(path)); }
+    std::vector<std::string> Read() const { return ReadLogLines(path); }
 };
 
 TEST_F(LogTest, LineLayoutAndCrLf) {
@@ -104,7 +104,7 @@ TEST_F(LogTest, MissingFolderLosesLogLinesButRawAndUnnamedRecreateIt) {
     log.LogUnnamed(LOG_INFO, L"unnamed");
     CUtil::DeleteTree(folder / L"gone");
     log.LogUnnamed(LOG_INFO, L"again");
-    auto lines = SplitCrLfLines(ReadBytes(deep));
+    auto lines = ReadLogLines(deep);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("|again"), std::string::npos);
 }

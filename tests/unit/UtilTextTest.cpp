@@ -3,6 +3,7 @@
 
 #include <climits>
 
+#include "../common/Environment.h"
 #include "TestSupport.h"
 #include "util/Util.h"
 
@@ -68,10 +69,8 @@ TEST(ReadSection, LongSectionIsCutAtTheBuffer) {
 }
 
 TEST(ExpandEnvironmentPath, Table) {
-    wchar_t temp[MAX_PATH];
-    DWORD length = GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-    ASSERT_GT(length, 0u);
-    std::wstring value(temp, length);
+    const std::wstring value = TempFolder();
+    ASSERT_GT(value.size(), 0u);
     SetEnvironmentVariableW(L"TRESK_EMPTY", L"");
     struct Case {
         std::wstring in, out;
