@@ -12,6 +12,7 @@
 #include "ProgramRunner.h"
 #include "TestPackage.h"
 #include "WizardDriver.h"
+#include "WizardSteps.h"
 
 namespace {
 
@@ -142,12 +143,7 @@ TEST_F(WizardLocationTest, NonEmptyFolderIsEmptiedOnlyAfterYes) {
         WizardDriver::ClickDialogButton(prompt, CANCEL);
         question = wizard.WaitForDialog(15000, prompt);
         ASSERT_NE(question, nullptr);
-        WizardDriver::Answer(question, IDYES);
-        ASSERT_TRUE(wizard.WaitForPage(FINISH));
-        EXPECT_NE(wizard.PageText(FINISH).find(L"has been cancelled"), std::wstring::npos);
-        wizard.Click(FINISH_BUTTON);
-        ASSERT_TRUE(wizard.WaitForExit());
-        EXPECT_EQ(wizard.ExitCode(), 0u);
+        ASSERT_NO_FATAL_FAILURE(ConfirmCancelToTheEnd(wizard, question));
         EXPECT_EQ(ReadBytes(mine), "the user's own file") << "a confirmed cancel leaves the folder intact";
         EXPECT_FALSE(CUtil::FileExists(target + L"\\readme.txt"));
         auto log = Log();

@@ -342,6 +342,24 @@ TEST_F(WizardScaleTest, HighContrastShowsNoPicturesAndKeepsTheLayout) {
     }
 }
 
+// The accessibility id of a child of an object (CHILDID_SELF: the object itself).
+VARIANT AccessibleChild(long id) {
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = id;
+    return child;
+}
+
+// The accessible name of a child of an object; empty when it has none.
+std::wstring AccessibleName(IAccessible* object, long id) {
+    BSTR name = nullptr;
+    object->get_accName(AccessibleChild(id), &name);
+    const std::wstring text = name ? std::wstring(name, SysStringLen(name)) : std::wstring();
+    if (name) SysFreeString(name);
+    return text;
+}
+
 TEST_F(WizardScaleTest, EveryControlAUserCanReachHasAnAccessibleNameAndItsState) {
     CoInitialize(nullptr);
 
@@ -355,15 +373,9 @@ TEST_F(WizardScaleTest, EveryControlAUserCanReachHasAnAccessibleNameAndItsState)
             ASSERT_EQ(AccessibleObjectFromWindow(control.window, static_cast<DWORD>(OBJID_CLIENT), kAccessible,
                                                  reinterpret_cast<void**>(&accessible)),
                       S_OK);
-            VARIANT self;
-            VariantInit(&self);
-            self.vt = VT_I4;
-            self.lVal = CHILDID_SELF;
-            BSTR name = nullptr;
-            accessible->get_accName(self, &name);
-            EXPECT_TRUE(name && SysStringLen(name) > 0) << "no accessible name";
-            const std::wstring named = name ? std::wstring(name, SysStringLen(name)) : std::wstring();
-            if (name) SysFreeString(name);
+            const VARIANT self = AccessibleChild(CHILDID_SELF);
+            const std::wstring named = AccessibleName(accessible, CHILDID_SELF);
+            EXPECT_FALSE(named.empty()) << "no accessible name";
             // The folder edit is named by its label.
             if (control.id == 1000 && control.className == L"Edit")
                 EXPECT_EQ(named, L"Extract the package to folder:");
@@ -380,14 +392,8 @@ TEST_F(WizardScaleTest, EveryControlAUserCanReachHasAnAccessibleNameAndItsState)
                 ASSERT_EQ(accessible->get_accChildCount(&rows), S_OK);
                 ASSERT_EQ(rows, 2);
                 for (long row = 1; row <= rows; ++row) {
-                    VARIANT child;
-                    VariantInit(&child);
-                    child.vt = VT_I4;
-                    child.lVal = row;
-                    BSTR rowName = nullptr;
-                    accessible->get_accName(child, &rowName);
-                    EXPECT_TRUE(rowName && SysStringLen(rowName) > 0) << "row " << row;
-                    if (rowName) SysFreeString(rowName);
+                    const VARIANT child = AccessibleChild(row);
+                    EXPECT_FALSE(AccessibleName(accessible, row).empty()) << "row " << row;
                     VARIANT rowState;
                     VariantInit(&rowState);
                     ASSERT_EQ(accessible->get_accState(child, &rowState), S_OK);

@@ -108,11 +108,12 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 // The second part of the wizard: the location page, the two prompts with long names, the
-// autolaunch page and the finish page's variants. Each package runs once.
+// autolaunch page and the finish page's variants. Each package runs once; packageLines are the
+// variant's own lines of [Package] (the layout of the band).
 void TakeLaunchPictures(const std::wstring& out, const std::wstring& work, const std::string& title,
-                        const std::vector<TestFile>& files) {
+                        const std::string& packageLines, const std::vector<TestFile>& files) {
     const std::string probe = ReadFileBytes(TRESK_PROBE_PATH);
-    const std::string head = "[Package]\nName=Screens\nNameDispl=" + title + "\nVersionString=V1.2\n"
+    const std::string head = "[Package]\nName=Screens\nNameDispl=" + title + "\nVersionString=V1.2\n" + packageLines +
                              "[LogFiles]\nExtractLogFileName=Screens.log\n[Languages]\nSetupLanguages=1031;1033;\n"
                              "[Images]\nTopImage=TopImage.png\nBottomImage=BottomImage.png\n"
                              "[Dialogs]\nWelcomeDialog=0\n"
@@ -241,9 +242,9 @@ int wmain(int argc, wchar_t** argv) {
                                   ? "Example Enterprise Resource Planning Suite with Extended Reporting Components"
                                   : "Example Product";
     const std::string condition = "{Registry};HKEY_LOCAL_MACHINE\\Software\\TreskScreenshots\\Never;{=};{1};{MsgRuntime}";
+    const std::string packageLines = variant == L"plus" ? "Setuptype=PLUS\n" : "";
     const std::string settings =
-        "[Package]\nName=Screens\nNameDispl=" + title + "\nVersionString=V1.2\n" +
-        (variant == L"plus" ? "Setuptype=PLUS\n" : "") +
+        "[Package]\nName=Screens\nNameDispl=" + title + "\nVersionString=V1.2\n" + packageLines +
         "[LogFiles]\nExtractLogFileName=Screens.log\n[Languages]\nSetupLanguages=1031;1033;\n"
         "[Runtime]\nExtractPath=%TEMP%\\Tresk Screens\nDisplayWelcomeImage=1\nExtractPasswordRequired=1\n"
         "ExtractionPassword=xjhwjy\n[Temporary]\nNumber=5\n"
@@ -309,6 +310,6 @@ int wmain(int argc, wchar_t** argv) {
     wizard.Click(12325);
     wizard.WaitForExit();
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\TreskScreenshots");
-    TakeLaunchPictures(out, work, title, files);
+    TakeLaunchPictures(out, work, title, packageLines, files);
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "ProgramRunner.h"
 #include "TestPackage.h"
 #include "WizardDriver.h"
+#include "WizardSteps.h"
 
 namespace {
 
@@ -275,12 +276,7 @@ TEST_F(WizardTest, PasswordPrompt) {
         WizardDriver::Answer(prompt, IDCANCEL);
         question = wizard.WaitForDialog(15000, prompt);
         ASSERT_NE(question, nullptr);
-        WizardDriver::Answer(question, IDYES);
-        ASSERT_TRUE(wizard.WaitForPage(FINISH));
-        EXPECT_NE(wizard.PageText(FINISH).find(L"has been cancelled"), std::wstring::npos);
-        wizard.Click(FINISH_BUTTON);
-        ASSERT_TRUE(wizard.WaitForExit());
-        EXPECT_EQ(wizard.ExitCode(), 0u);
+        ASSERT_NO_FATAL_FAILURE(ConfirmCancelToTheEnd(wizard, question));
         EXPECT_FALSE(CUtil::FileExists(target + L"\\Setup.exe"));
     }
 }
@@ -308,12 +304,7 @@ TEST_F(WizardTest, PasswordCancelledWhileAFirstPageStartsIsThatPagesCancel) {
         WizardDriver::Answer(prompt, IDCANCEL);
         HWND question = wizard.WaitForDialog(15000, prompt);
         ASSERT_NE(question, nullptr);
-        WizardDriver::Answer(question, IDYES);
-        ASSERT_TRUE(wizard.WaitForPage(FINISH));
-        EXPECT_NE(wizard.PageText(FINISH).find(L"has been cancelled"), std::wstring::npos);
-        wizard.Click(FINISH_BUTTON);
-        ASSERT_TRUE(wizard.WaitForExit());
-        EXPECT_EQ(wizard.ExitCode(), 0u);
+        ASSERT_NO_FATAL_FAILURE(ConfirmCancelToTheEnd(wizard, question));
         auto log = Log();
         std::string all;
         for (const auto& line : log) all += line + "\n";
@@ -398,12 +389,7 @@ TEST_F(WizardTest, ExtractionFaults) {
         HWND box = wizard.WaitForDialog();
         ASSERT_NE(box, nullptr);
         EXPECT_NE(WizardDriver::DialogText(box).find(L"Do you really want to cancel?"), std::wstring::npos);
-        WizardDriver::Answer(box, IDYES);
-        ASSERT_TRUE(wizard.WaitForPage(FINISH));
-        EXPECT_NE(wizard.PageText(FINISH).find(L"has been cancelled"), std::wstring::npos) << ToUtf8(wizard.PageText(FINISH));
-        wizard.Click(FINISH_BUTTON);
-        ASSERT_TRUE(wizard.WaitForExit());
-        EXPECT_EQ(wizard.ExitCode(), 0u);
+        ASSERT_NO_FATAL_FAILURE(ConfirmCancelToTheEnd(wizard, box));
         EXPECT_TRUE(Contains(Log(), "|ConfirmCancel                       |User canceled the extraction process"));
         EXPECT_FALSE(CUtil::FileExists(target + L"\\Data\\large7.bin"));
         // A cancel that comes while the attached cabinet is being copied leaves no file of the

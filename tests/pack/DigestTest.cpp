@@ -10,16 +10,6 @@
 
 namespace {
 
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned char c : bytes) {
-        text += digits[c >> 4];
-        text += digits[c & 15];
-    }
-    return text;
-}
-
 TEST(Digest, KnownAnswers) {
     struct Case {
         DigestKind kind;
@@ -44,7 +34,7 @@ TEST(Digest, KnownAnswers) {
          "e718483d0ce769644e2e42c7bc15b4638e1f98b13b2044285632a803afa973ebde0ff244877ea60a4cb0432ce577c31beb009c5c2c4"
          "9aa2e4eadb217ad8cc09b"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Hex(DigestOf(c.kind, c.input)), c.hex) << DigestName(c.kind);
+    for (const auto& c : cases) EXPECT_EQ(HexText(DigestOf(c.kind, c.input)), c.hex) << DigestName(c.kind);
 }
 
 // Data fed in pieces of every size, across the block and padding boundaries, gives the digest of

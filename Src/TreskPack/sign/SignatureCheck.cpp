@@ -4,20 +4,7 @@
 #include "sign/PeSignature.h"
 #include "sign/Rsa.h"
 #include "sign/SignedData.h"
-
-namespace {
-
-std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned char c : bytes) {
-        text += digits[c >> 4];
-        text += digits[c & 15];
-    }
-    return text;
-}
-
-}  // namespace
+#include "util/Sha.h"
 
 bool CheckSignature(const std::string& path, SignatureReport& report, std::string& error) {
     report = SignatureReport();
@@ -57,7 +44,7 @@ bool CheckSignature(const std::string& path, SignatureReport& report, std::strin
         if (!AuthenticodeDigest(path, file, fileKind, digest, error)) return false;
         if (digest != facts.fileDigest)
             problem("the package's bytes changed after it was signed: its " + report.digestName + " digest is " +
-                    Hex(digest) + ", the signature vouches for " + Hex(facts.fileDigest));
+                    HexText(digest) + ", the signature vouches for " + HexText(facts.fileDigest));
     }
     // 2. The signed attributes must carry the digest of what the signature covers.
     DigestKind signerKind;

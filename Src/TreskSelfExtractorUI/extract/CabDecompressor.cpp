@@ -511,19 +511,19 @@ INT_PTR CCabDecompressor::FileOverwrite(const std::wstring& path, bool freshFold
     lastSystemError = earlierSystemError;
 
     OverwriteFacts facts;
-    facts.attributes = GetFileAttributesW(path.c_str());
-    const unsigned long attributesError = facts.attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : 0;
     facts.answer = overwriteAnswer;
     facts.runMode = runMode;
-    OverwriteDecision decision = DecideOverwrite(facts);
-    if (decision.action == OverwriteAction::Ask) {
+    if (DecideOverwrite(facts).action == OverwriteAction::Ask) {
         // The prompt sees every earlier log line; the window answers with the button pressed.
         notices.Flush();
         overwriteAnswer = static_cast<int>(CWorkerNotifier(window).Send(WM_OVERWRITE_PROMPT, 0, 0));
         facts.answer = overwriteAnswer;
         facts.answered = true;
-        decision = DecideOverwrite(facts);
     }
+    // The file is looked at once the answer is there: it may have changed while the prompt was up.
+    facts.attributes = GetFileAttributesW(path.c_str());
+    const unsigned long attributesError = facts.attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : 0;
+    const OverwriteDecision decision = DecideOverwrite(facts);
 
     switch (decision.action) {
         case OverwriteAction::Replace: {

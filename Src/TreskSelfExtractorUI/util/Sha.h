@@ -50,3 +50,7 @@ void Sha256BlocksWithInstructions(uint32_t state[8], const uint8_t* blocks, size
 // Lower-case hexadecimal digits of the first count bytes of a digest.
 std::string HexText(const uint8_t* digest, size_t count);
 std::wstring HexWideText(const uint8_t* digest, size_t count);
+// The same for a digest held as a byte string.
+inline std::string HexText(const std::string& bytes) {
+    return HexText(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}

@@ -122,15 +122,12 @@ INT_PTR CQirvaPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CQirvaPage::SetFittedText(int id, const std::wstring& text, TextFitVariant variant, int mode) {
-    HWND control = Item(id);
-    if (!control) return;
+    if (!Item(id)) return;
     FittedText entry;
     entry.text = text;
     entry.variant = variant;
     entry.mode = mode;
-    FitAgain(id, entry);
-    fittedTexts[id] = std::move(entry);
-    RepaintArea();
+    KeepFitted(id, std::move(entry));
 }
 
 void CQirvaPage::SetFittedUiText(int id, int textId, TextFitVariant variant) { SetFittedText(id, GetText(textId), variant); }
@@ -144,6 +141,10 @@ void CQirvaPage::SetFittedUiTextWithValue(int id, int textId, const std::wstring
     entry.withValue = true;
     entry.placeholder = placeholder;
     entry.value = value;
+    KeepFitted(id, std::move(entry));
+}
+
+void CQirvaPage::KeepFitted(int id, FittedText entry) {
     FitAgain(id, entry);
     fittedTexts[id] = std::move(entry);
     RepaintArea();

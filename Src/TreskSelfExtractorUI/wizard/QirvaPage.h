@@ -76,6 +76,8 @@ private:
         std::wstring placeholder, value;
     };
     void FitAgain(int id, const FittedText& entry);
+    // Fits the text to its control now and keeps it, so a change of scale fits it again.
+    void KeepFitted(int id, FittedText entry);
     void ShowPicture(int controlId);
 
     WizardPageKind kind;
