@@ -81,6 +81,11 @@ INT_PTR Dialog::Dispatch(Dialog* dialog, HWND window, UINT message, WPARAM wPara
         return TRUE;
     }
     INT_PTR result = dialog->DialogProc(message, wParam, lParam);
+    // A centred dialog that was laid out for its scale (and sized itself while it started) is
+    // centred again at its final size: left where the system put its template-sized frame, it
+    // could reach past the edge of the screen.
+    if (message == WM_INITDIALOG && dialog->scaling && (GetWindowLongW(window, GWL_STYLE) & DS_CENTER))
+        CentreInWorkArea(window);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, DWLP_USER, 0);
         dialog->hwnd = nullptr;

@@ -99,4 +99,23 @@ void MoveToSuggestedRect(HWND window, LPARAM suggested) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+RECT CentredIn(const RECT& area, SIZE size) {
+    LONG left = area.left + ((area.right - area.left) - size.cx) / 2;
+    LONG top = area.top + ((area.bottom - area.top) - size.cy) / 2;
+    if (left < area.left) left = area.left;
+    if (top < area.top) top = area.top;
+    return RECT{left, top, left + size.cx, top + size.cy};
+}
+
+void CentreInWorkArea(HWND window) {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    RECT rect = {};
+    if (!GetWindowRect(window, &rect) ||
+        !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT centred = CentredIn(monitor.rcWork, SIZE{rect.right - rect.left, rect.bottom - rect.top});
+    SetWindowPos(window, nullptr, centred.left, centred.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace wingui

@@ -55,4 +55,11 @@ void TakeOverDpiChanges(HWND dialog);
 // Moves a window to the rectangle that WM_DPICHANGED suggests (its lParam).
 void MoveToSuggestedRect(HWND window, LPARAM suggested);
 
+// A rectangle of a size centred in an area; where it is larger than the area, its top and left
+// stay inside (the caption and the start of the texts remain on the screen).
+RECT CentredIn(const RECT& area, SIZE size);
+// Centres a window in the work area of its monitor again, for a centred dialog that grew or
+// shrank when it was laid out for its scale (the system centred it at its template's size).
+void CentreInWorkArea(HWND window);
+
 }  // namespace wingui

@@ -62,6 +62,32 @@ TEST(DisplayScale, PixelsGrowWithResolutionAndTextSize) {
     EXPECT_EQ((wingui::DisplayScale{144, 150}).Percent(), 225);
 }
 
+// A dialog laid out larger than its template is centred again, and never starts off the screen.
+TEST(DisplayScale, ADialogCentredInTheWorkArea) {
+    const RECT screen = {0, 0, 1280, 984};
+    struct Case {
+        const char* label;
+        RECT area;
+        SIZE size;
+        RECT centred;
+    };
+    const Case cases[] = {
+        {"fits", screen, {743, 182}, {268, 401, 1011, 583}},
+        {"grown by the text size", screen, {1114, 272}, {83, 356, 1197, 628}},
+        {"wider than the screen", screen, {1400, 300}, {0, 342, 1400, 642}},
+        {"higher than the screen", screen, {600, 1100}, {340, 0, 940, 1100}},
+        {"a second monitor to the left", {-1920, 0, 0, 1040}, {743, 182}, {-1332, 429, -589, 611}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const RECT r = wingui::CentredIn(c.area, c.size);
+        EXPECT_EQ(r.left, c.centred.left);
+        EXPECT_EQ(r.top, c.centred.top);
+        EXPECT_EQ(r.right, c.centred.right);
+        EXPECT_EQ(r.bottom, c.centred.bottom);
+    }
+}
+
 TEST(Artwork, NearestDrawingForAScale) {
     struct Case {
         int percent, art;
